@@ -1,0 +1,41 @@
+// The screen-free half of a calculation run: compile a typed formula, bind the registers,
+// evaluate, and make the result text. The window and the command-line evaluator both use it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "compiler/compile_formula.h"
+#include "evaluator/machine.h"
+
+namespace numerella {
+
+struct CalculationOutcome {
+  enum class Kind {
+    kBlank,          // the formula is empty or only blanks: nothing happens
+    kResult,         // result_text holds the text to show
+    kCompileFailed,  // message holds the listing to show (or "***Errori di Compilazione")
+    kEvalFailed,     // the evaluation failed: "Errore di Esecuzione" is to be shown
+  };
+  Kind kind = Kind::kBlank;
+  std::string result_text;
+  std::string message;
+  CompiledProgram program;  // what the compiler returned
+  Value value;              // the evaluated value (meaningful for kResult)
+  std::vector<Value> registers;
+};
+
+// Runs one typed formula: the compile text is "y@ @ @ @" + formula. With listing set the
+// compiler is asked for its check listing. On a failed compilation with a blank listing the
+// compiler's listing is replaced by "***Errori di Compilazione", as the window does.
+CalculationOutcome RunFormula(Compiler& compiler, std::string_view formula, bool listing,
+                              NoticeSink* notices = nullptr);
+
+// The text shown for a result: single precision, at most 7 significant digits, no zero before
+// the point, "**************" beyond single precision or when not a number.
+std::string ResultText(Value result);
+
+inline constexpr char kCompileErrorsText[] = "***Errori di Compilazione";
+inline constexpr char kEvalErrorText[] = "Errore di Esecuzione";
+
+}  // namespace numerella

@@ -1,0 +1,1 @@
+#include "evaluator/intrinsics.h"
