@@ -26,10 +26,21 @@ struct CalculationOutcome {
 };
 
 // Runs one typed formula: the compile text is "y@ @ @ @" + formula. With listing set the
-// compiler is asked for its check listing. On a failed compilation with a blank listing the
-// compiler's listing is replaced by "***Errori di Compilazione", as the window does.
+// compiler is asked for its check listing.
 CalculationOutcome RunFormula(Compiler& compiler, std::string_view formula, bool listing,
                               NoticeSink* notices = nullptr);
+
+// Compiles a whole five-section formula text as it is and, when that succeeds, stores the
+// given values into the ValueTable entries they name (entries beyond the table are ignored),
+// binds the registers and evaluates. A failed compilation with a blank listing gets the
+// listing "***Errori di Compilazione". There is no blank-formula check here.
+struct Binding {
+  int index;
+  double value;
+};
+CalculationOutcome RunCompileText(Compiler& compiler, std::string_view compile_text, bool listing,
+                                  const std::vector<Binding>& bindings,
+                                  NoticeSink* notices = nullptr);
 
 // The text shown for a result: single precision, at most 7 significant digits, no zero before
 // the point, "**************" beyond single precision or when not a number.

@@ -1,0 +1,87 @@
+// The screen-free calculation run: compile, bind the registers through the operand map,
+// evaluate, and turn the result into the text the window shows.
+#include "evaluator/calculation.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "evaluator/evaluate.h"
+
+namespace numerella {
+namespace {
+
+constexpr char kCompileHeader[] = "y@ @ @ @";
+
+bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
+
+// Register i reads the ValueTable entry that code i of the operand map names.
+std::vector<Value> BindRegisters(const CompiledProgram& program) {
+  std::vector<Value> registers(program.LastOperand + 1);
+  for (std::size_t i = 0; i < registers.size() && i < program.OperandMap.size(); ++i) {
+    const std::size_t slot = CodeAt(program.OperandMap, i);
+    if (slot < program.ValueTable.size()) registers[i] = program.ValueTable[slot];
+  }
+  return registers;
+}
+
+}  // namespace
+
+CalculationOutcome RunCompileText(Compiler& compiler, std::string_view compile_text, bool listing,
+                                  const std::vector<Binding>& bindings, NoticeSink* notices) {
+  CalculationOutcome out;
+  CompiledProgram& p = out.program;
+  p.ValueTable.assign(2, Value());
+  p.CompileFlag = listing ? -1 : 0;
+  compiler.CompileFormula(compile_text, p);
+  if (p.CompileFlag != 0 || p.LastOperand < 0) {
+    out.kind = CalculationOutcome::Kind::kCompileFailed;
+    // A blank listing is replaced by the generic text, which then stays the listing.
+    if (IsBlank(compiler.CompileListing())) compiler.SetCompileListing(kCompileErrorsText);
+    out.message = compiler.CompileListing();
+    return out;
+  }
+  for (const Binding& b : bindings) {
+    if (b.index > 0 && b.index < static_cast<int>(p.ValueTable.size())) {
+      p.ValueTable[b.index] = b.value;
+    }
+  }
+  out.registers = BindRegisters(p);
+  int eval_error = 0;
+  out.value = Evaluate(p.Program, out.registers, eval_error, notices);
+  if (eval_error != 0) {
+    out.kind = CalculationOutcome::Kind::kEvalFailed;
+    out.message = kEvalErrorText;
+    return out;
+  }
+  out.kind = CalculationOutcome::Kind::kResult;
+  out.result_text = ResultText(out.value);
+  return out;
+}
+
+CalculationOutcome RunFormula(Compiler& compiler, std::string_view formula, bool listing,
+                              NoticeSink* notices) {
+  if (IsBlank(formula)) return CalculationOutcome();
+  std::string text(kCompileHeader);
+  text.append(formula);
+  return RunCompileText(compiler, text, listing, {}, notices);
+}
+
+std::string ResultText(Value result) {
+  const double v = result.value_or(0);
+  if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) {
+    return "**************";
+  }
+  const float f = static_cast<float>(v);
+  if (!std::isfinite(f)) return "**************";
+  if (f == 0) return "0";
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.7G", static_cast<double>(f));
+  std::string text(buffer);
+  // No zero before the decimal point: 0.5 is written .5 and -0.25 is written -.25.
+  const std::size_t digits = text[0] == '-' ? 1 : 0;
+  if (text.compare(digits, 2, "0.") == 0) text.erase(digits, 1);
+  return text;
+}
+
+}  // namespace numerella
