@@ -1,0 +1,73 @@
+// Checks shared by the fuzz targets: what every compilation and every result text must obey.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "compiler/compiled_program.h"
+
+namespace numerella::fuzz {
+
+inline void Require(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+  }
+}
+
+// A successful compilation: operand map within the value table, one code per operand, and a
+// program of whole instructions whose registers all exist.
+inline void CheckCompiled(const CompiledProgram& p) {
+  Require(p.CompileFlag == 0 || p.CompileFlag == -1, "compile flag is 0 or -1");
+  if (p.CompileFlag != 0) return;
+  Require(p.LastOperand >= 0, "last operand not negative");
+  Require(p.OperandMap.size() == static_cast<std::size_t>(p.LastOperand) + 1,
+          "one operand map code per operand");
+  for (std::size_t i = 0; i < p.OperandMap.size(); ++i) {
+    const std::size_t code = CodeAt(p.OperandMap, i);
+    Require(code >= 1 && code < p.ValueTable.size(), "operand map code within the value table");
+  }
+  const int registers = p.LastOperand + 1;
+  std::size_t i = 0;
+  while (i < p.Program.size()) {
+    const int code = CodeAt(p.Program, i);
+    Require(i + 2 < p.Program.size(), "instruction complete");
+    if (code < 10) {
+      Require(CodeAt(p.Program, i + 1) < registers && CodeAt(p.Program, i + 2) < registers,
+              "operator registers exist");
+      i += 3;
+    } else {
+      const int n = CodeAt(p.Program, i + 1);
+      Require(n >= 1, "call has an argument");
+      Require(i + 2 + n <= p.Program.size(), "call arguments complete");
+      for (int j = 0; j < n; ++j) Require(CodeAt(p.Program, i + 2 + j) < registers, "argument register exists");
+      i += 2 + n;
+    }
+  }
+}
+
+// A result text: fourteen asterisks, or a number of at most 7 significant digits.
+inline void CheckResultText(const std::string& t) {
+  if (t == "**************") return;
+  Require(!t.empty() && t.size() <= 13, "result text length");
+  std::size_t i = t[0] == '-' ? 1 : 0;
+  int digits = 0;
+  bool point = false;
+  for (; i < t.size() && t[i] != 'E'; ++i) {
+    if (t[i] == '.') {
+      Require(!point, "one decimal point");
+      point = true;
+    } else {
+      Require(t[i] >= '0' && t[i] <= '9', "digits only");
+      ++digits;
+    }
+  }
+  Require(digits >= 1 && digits <= 7, "one to seven digits");
+  Require(t.rfind("0.", 0) != 0 && t.rfind("-0.", 0) != 0, "no zero before the point");
+  if (i < t.size()) {
+    Require(t.size() - i == 4 && (t[i + 1] == '+' || t[i + 1] == '-'), "exponent E+dd");
+  }
+}
+
+}  // namespace numerella::fuzz
