@@ -1,0 +1,90 @@
+"""Turns the benchmark results into docs/performance.md (written to standard output) and the
+gnuplot data file of the compiler scaling plot."""
+import json
+import os
+import platform
+import subprocess
+import sys
+
+out_dir, plain_s, json_s, start_s, window = sys.argv[1:6]
+
+
+def load(name):
+    with open(os.path.join(out_dir, name)) as f:
+        return json.load(f)
+
+
+def per_formula(data):
+    """(benchmark, label) -> mean time in ns."""
+    times = {}
+    for b in data["benchmarks"]:
+        if b.get("aggregate_name", "mean") != "mean":
+            continue
+        kind = b["name"].split("/")[0]
+        times[(kind, b.get("label", ""))] = b["real_time"]
+    return times
+
+
+engine = load("engine.json")
+scaling = load("scaling.json")
+ctx = engine["context"]
+cpu = subprocess.run(["sh", "-c", "grep -m1 'model name' /proc/cpuinfo | cut -d: -f2"],
+                     capture_output=True, text=True).stdout.strip()
+
+print("# Performance\n")
+print("Figures of one run of `./build.sh bench` (which builds and then runs `bench/run.sh`)")
+print(f"on this machine: {cpu}, {ctx.get('num_cpus')} cores, {platform.system()} "
+      f"{platform.release()}, build type RelWithDebInfo (-O2).\n")
+
+times = per_formula(engine)
+labels = []
+for b in engine["benchmarks"]:
+    if b.get("label") and b["label"] not in labels:
+        labels.append(b["label"])
+print("## Engine against the peer parser (ns per formula)\n")
+print("One-shot is what a calculator does per key press: compile, bind the registers, "
+      "evaluate and format the result. The peer is muparser (Debian `libmuparser-dev`) on the "
+      "same formulas in its syntax; its one-shot is `SetExpr` + `Eval` on a parser object with "
+      "the functions it lacks (GAM, C_N, D_B, C_T, STD) defined as callbacks. *Fresh parser* "
+      "also constructs the parser object each time.\n")
+print("| formula | compile | evaluate | one-shot | peer one-shot | peer fresh parser | "
+      "peer evaluate | one-shot ÷ peer one-shot |")
+print("|---|---:|---:|---:|---:|---:|---:|---:|")
+for label in labels:
+    t = lambda k: times.get((k, label), float("nan"))
+    ours, peer = t("BM_OneShot"), t("BM_PeerSetExprEval")
+    print(f"| {label} | {t('BM_Compile'):.0f} | {t('BM_Evaluate'):.0f} | {ours:.0f} | "
+          f"{peer:.0f} | {t('BM_PeerOneShot'):.0f} | {t('BM_PeerEvaluate'):.0f} | "
+          f"{ours / peer:.2f} |")
+
+print("\n## Compiler scaling on worst-case shapes (µs per compilation)\n")
+shapes = {}
+for b in scaling["benchmarks"]:
+    shapes.setdefault(b["label"], {})[int(b["chars"])] = b["real_time"]
+sizes = sorted({n for s in shapes.values() for n in s})
+print("| shape | " + " | ".join(str(n) for n in sizes) + " | 32767 ÷ 4096 |")
+print("|---|" + "---:|" * (len(sizes) + 1))
+with open(os.path.join(out_dir, "scaling.dat"), "w") as dat:
+    for shape, row in shapes.items():
+        print(f"| {shape} | " + " | ".join(f"{row.get(n, float('nan')):.1f}" for n in sizes) +
+              f" | {row[32767] / row[4096]:.2f} |")
+        dat.write(f"\"{shape}\"\n")
+        for n in sizes:
+            if n <= 32767:
+                dat.write(f"{n} {row[n]}\n")
+        dat.write("\n\n")
+print("\n40000 characters is beyond the 32767-character limit: the compilation fails cleanly.\n")
+print("![Compile time against length](compiler-scaling.png)\n")
+
+print("## numerella-eval\n")
+print("| measurement | value |\n|---|---:|")
+print(f"| 1,000,000 formulas from standard input, plain | {1e6 / float(plain_s):,.0f} formulas/s |")
+print(f"| 1,000,000 formulas from standard input, `--json` | {1e6 / float(json_s):,.0f} formulas/s |")
+print(f"| start-up and one formula, per process | {float(start_s) / 200 * 1000:.2f} ms |")
+
+if window != "none":
+    print("\n## The window (offscreen)\n")
+    print("| measurement | value |\n|---|---:|")
+    for item in window.split():
+        key, value = item.split("=")
+        print(f"| {key.replace('_', ' ')} | {value} |")

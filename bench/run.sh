@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Runs every benchmark and writes docs/performance.md and docs/compiler-scaling.png.
+#   bench/run.sh [build directory]      (./build.sh bench builds first, then calls this)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+out=bench-results
+mkdir -p "$out"
+
+"$build/bin/engine_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+  --benchmark_out="$out/engine.json" --benchmark_out_format=json
+"$build/bin/compiler_scaling_bench" --benchmark_out="$out/scaling.json" --benchmark_out_format=json
+
+# numerella-eval: a million formulas through standard input, plain and JSON.
+python3 bench/make_formulas.py 1000000 >"$out/formulas.txt"
+measure() {  # prints the seconds a command takes
+  local start end
+  start=$(date +%s.%N); "$@" >/dev/null; end=$(date +%s.%N)
+  echo "$end - $start" | bc -l
+}
+plain=$(measure sh -c "'$build/bin/numerella-eval' <'$out/formulas.txt' || true")
+json=$(measure sh -c "'$build/bin/numerella-eval' --json <'$out/formulas.txt' || true")
+start=$(measure sh -c "for i in \$(seq 200); do '$build/bin/numerella-eval' 1 >/dev/null; done")
+window=none
+if [[ -x "$build/bin/window_bench" ]]; then
+  window=$(QT_QPA_PLATFORM=offscreen "$build/bin/window_bench")
+fi
+python3 bench/report.py "$out" "$plain" "$json" "$start" "$window" >docs/performance.md
+gnuplot -e "datafile='$out/scaling.dat'; outfile='docs/compiler-scaling.png'" bench/scaling.gp
+echo "wrote docs/performance.md and docs/compiler-scaling.png"
