@@ -16,7 +16,7 @@ python3 bench/make_formulas.py 1000000 >"$out/formulas.txt"
 measure() {  # prints the seconds a command takes
   local start end
   start=$(date +%s.%N); "$@" >/dev/null; end=$(date +%s.%N)
-  echo "$end - $start" | bc -l
+  python3 -c "print($end - $start)"
 }
 plain=$(measure sh -c "'$build/bin/numerella-eval' <'$out/formulas.txt' || true")
 json=$(measure sh -c "'$build/bin/numerella-eval' --json <'$out/formulas.txt' || true")
