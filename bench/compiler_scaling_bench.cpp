@@ -23,8 +23,10 @@ std::string Shape(const std::string& head, char fill, const std::string& tail, s
 std::string Make(int shape, std::size_t n) {
   switch (shape) {
     case 0: {  // deep nesting ((((1))))
+      // Balanced at every length: an even length gets one trailing blank.
       const std::size_t depth = (n - 1) / 2;
-      return std::string(depth, '(') + "1" + std::string(n - 1 - depth, ')');
+      return std::string(depth, '(') + "1" + std::string(depth, ')') +
+             std::string(n - 1 - 2 * depth, ' ');
     }
     case 1: return Shape("(", '+', "1)", n);                  // a run of unary signs
     case 2: return Shape("1", ' ', "+1", n);                  // a long run of blanks

@@ -93,7 +93,7 @@ void Compiler::CompileFormula(std::string_view formula, CompiledProgram& program
                          static_cast<int>(marked.literal_values.size());
   FillValueTable(declarations, slot_count, marked.literal_values, program.ValueTable);
   program.LastOperand = marked.last_ordinal;
-  compile_detail::GenerateProgram(marked.text, program.Program, findings);
+  compile_detail::GenerateProgram(marked.text, program.Program, findings, *storage_);
   program.CompileFlag = findings.failed() ? -1 : 0;
 }
 

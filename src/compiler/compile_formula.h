@@ -1,12 +1,22 @@
 // The expression compiler: translates a five-section formula text into a CompiledProgram.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "compiler/compiled_program.h"
 
 namespace numerella {
+
+namespace compile_detail {
+struct GeneratorStorage;
+struct GeneratorStorageDeleter {
+  void operator()(GeneratorStorage* storage) const;
+};
+using GeneratorStoragePtr = std::unique_ptr<GeneratorStorage, GeneratorStorageDeleter>;
+GeneratorStoragePtr NewGeneratorStorage();
+}  // namespace compile_detail
 
 class Compiler {
  public:
@@ -20,6 +30,8 @@ class Compiler {
 
  private:
   std::string listing_;
+  // Working memory of the program generation, reused from one compilation to the next.
+  compile_detail::GeneratorStoragePtr storage_ = compile_detail::NewGeneratorStorage();
 };
 
 }  // namespace numerella

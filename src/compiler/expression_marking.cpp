@@ -1,6 +1,7 @@
 #include "compiler/expression_marking.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "compiler/function_table.h"
 #include "compiler/name_slots.h"
@@ -162,7 +163,8 @@ std::string MarkFunctions(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 2 * 3 + 4);
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '(') {
+    // Every function name ends in a letter or a digit; other "(" need no lookup.
+    if (text[i] == '(' && i > 0 && std::isalnum(static_cast<unsigned char>(text[i - 1]))) {
       // Names hold no "(", so the characters before this one are still as typed in out.
       for (int f = 0; f < kFunctionCount; ++f) {
         const std::string_view name = FunctionName(f);

@@ -31,6 +31,23 @@ struct OpenGroup {
   MarkRun reduced;  // the reduced arguments closed so far
 };
 
+}  // namespace
+
+// The generator's lists, kept by the compiler between compilations: a long formula then
+// reuses the memory of the previous one instead of paying for fresh pages every time.
+struct GeneratorStorage {
+  std::vector<int> ordinals;  // per mark: its operand ordinal
+  std::vector<int> next;      // per mark: the next mark of its run
+  std::vector<Item> items;
+  std::vector<OpenGroup> groups;
+};
+
+void GeneratorStorageDeleter::operator()(GeneratorStorage* storage) const { delete storage; }
+
+GeneratorStoragePtr NewGeneratorStorage() { return GeneratorStoragePtr(new GeneratorStorage); }
+
+namespace {
+
 int OperatorCode(char op) {
   switch (op) {
     case '^': return 1;
@@ -47,7 +64,18 @@ int TwoDigitsAt(std::string_view text, std::size_t at) {
 
 class Generator {
  public:
-  Generator(std::string& program, Findings& findings) : program_(program), findings_(findings) {}
+  Generator(std::string& program, Findings& findings, GeneratorStorage& storage)
+      : program_(program),
+        findings_(findings),
+        ordinals_(storage.ordinals),
+        next_(storage.next),
+        items_(storage.items),
+        groups_(storage.groups) {
+    ordinals_.clear();
+    next_.clear();
+    items_.clear();
+    groups_.clear();
+  }
 
   void Run(std::string_view marked) {
     int pending_function = -1;
@@ -183,18 +211,19 @@ class Generator {
 
   std::string& program_;
   Findings& findings_;
-  std::vector<int> ordinals_;  // per mark: its operand ordinal
-  std::vector<int> next_;      // per mark: the next mark of its run
-  std::vector<Item> items_;
-  std::vector<OpenGroup> groups_;
+  std::vector<int>& ordinals_;
+  std::vector<int>& next_;
+  std::vector<Item>& items_;
+  std::vector<OpenGroup>& groups_;
   bool stopped_ = false;
 };
 
 }  // namespace
 
-void GenerateProgram(std::string_view marked, std::string& program, Findings& findings) {
+void GenerateProgram(std::string_view marked, std::string& program, Findings& findings,
+                     GeneratorStorage& storage) {
   program.clear();
-  Generator generator(program, findings);
+  Generator generator(program, findings, storage);
   generator.Run(marked);
 }
 

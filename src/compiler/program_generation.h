@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "compiler/compile_formula.h"
 #include "compiler/compile_text.h"
 
 namespace numerella::compile_detail {
@@ -13,6 +14,7 @@ namespace numerella::compile_detail {
 // is reduced by precedence ("^", then "*" "/", then "+" "-"), each level left to right.
 // Checks the argument count of every intrinsic call. The marked text must have passed
 // CheckSyntax; anything else ends the generation with a failure.
-void GenerateProgram(std::string_view marked, std::string& program, Findings& findings);
+void GenerateProgram(std::string_view marked, std::string& program, Findings& findings,
+                     GeneratorStorage& storage);
 
 }  // namespace numerella::compile_detail
