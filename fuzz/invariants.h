@@ -60,10 +60,11 @@ inline void CheckResultText(const std::string& t) {
       point = true;
     } else {
       Require(t[i] >= '0' && t[i] <= '9', "digits only");
-      ++digits;
+      // Zeros before the first other digit only place the point (.0009676713).
+      if (digits > 0 || t[i] != '0') ++digits;
     }
   }
-  Require(digits >= 1 && digits <= 7, "one to seven digits");
+  Require(digits <= 7 && (digits >= 1 || t == "0"), "one to seven significant digits");
   Require(t.rfind("0.", 0) != 0 && t.rfind("-0.", 0) != 0, "no zero before the point");
   if (i < t.size()) {
     Require(t.size() - i == 4 && (t[i + 1] == '+' || t[i + 1] == '-'), "exponent E+dd");
