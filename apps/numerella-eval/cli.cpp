@@ -142,7 +142,9 @@ std::string JsonLine(std::string_view input, const CalculationOutcome& out, cons
   j["value_table"] = Values(p.ValueTable);
   j["listing"] = Latin1ToUtf8(out.kind == CalculationOutcome::Kind::kBlank ? "" : c.CompileListing());
   j["eval_error"] = out.kind == CalculationOutcome::Kind::kEvalFailed;
-  j["value"] = computed ? ValueJson(out.value.value_or(0)) : nullptr;
+  // A failed evaluation still has the value its last instruction left, when that is finite.
+  const bool evaluated = computed || out.kind == CalculationOutcome::Kind::kEvalFailed;
+  j["value"] = evaluated ? ValueJson(out.value) : nullptr;
   j["registers"] = Values(out.registers);
   j["text"] = Latin1ToUtf8(ShownText(out));
   j["messages"] = std::move(messages);

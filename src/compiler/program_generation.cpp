@@ -28,8 +28,10 @@ struct OpenGroup {
   int function = -1;
   char op_before = 0;  // the operator that stands before the group in its parent
   std::size_t item_base = 0;
-  MarkRun reduced;  // the reduced arguments closed so far
 };
+
+// Stands between two arguments of a group in the item list.
+constexpr char kSeparator = ',';
 
 }  // namespace
 
@@ -95,13 +97,17 @@ class Generator {
         continue;
       }
       if (c == '(') {
-        groups_.push_back({pending_function, pending_op, items_.size(), {}});
+        groups_.push_back({pending_function, pending_op, items_.size()});
         pending_function = -1;
         pending_op = 0;
       } else if (c == ',' || c == ')') {
         if (groups_.empty()) return Stop();  // a ")" without a "(" before it
-        CloseArgument();
-        if (c == ')') CloseGroup();
+        // A group's arguments are reduced only when it closes, after every group inside it.
+        if (c == ',') {
+          items_.push_back({{}, kSeparator});
+        } else {
+          CloseGroup();
+        }
       } else {
         pending_op = c;
       }
@@ -132,10 +138,11 @@ class Generator {
   }
   static MarkRun Single(int mark) { return {mark, mark, 1}; }
 
-  // Reduces every operator of one precedence level in the items from base on, left to right.
-  void ReduceLevel(std::size_t base, std::string_view level) {
+  // Reduces every operator of one precedence level in the items [base, end), left to right;
+  // returns the new end of the range.
+  std::size_t ReduceLevel(std::size_t base, std::size_t end, std::string_view level) {
     std::size_t kept = base;
-    for (std::size_t j = base + 1; j < items_.size(); ++j) {
+    for (std::size_t j = base + 1; j < end; ++j) {
       const Item item = items_[j];
       if (level.find(item.op) == std::string_view::npos) {
         items_[++kept] = item;
@@ -152,28 +159,36 @@ class Generator {
         left.size += item.marks.size - 1;
       }
     }
-    items_.resize(kept + 1);
+    return kept + 1;
   }
 
-  void CloseArgument() {
-    OpenGroup& group = groups_.back();
-    const std::size_t base = group.item_base;
-    if (items_.size() == base) return;
-    ReduceLevel(base, "^");
-    ReduceLevel(base, "*/");
-    ReduceLevel(base, "+-");
-    AppendRun(group.reduced, items_[base].marks);
-    items_.resize(base);
+  // Reduces the argument held by the items [base, end) and appends what is left of it to the
+  // group's reduced marks.
+  void ReduceArgument(std::size_t base, std::size_t end, MarkRun& reduced) {
+    if (end == base) return;
+    end = ReduceLevel(base, end, "^");
+    end = ReduceLevel(base, end, "*/");
+    ReduceLevel(base, end, "+-");
+    AppendRun(reduced, items_[base].marks);
   }
 
   void CloseGroup() {
     const OpenGroup group = groups_.back();
     groups_.pop_back();
-    MarkRun result = group.reduced;
+    MarkRun reduced;
+    std::size_t start = group.item_base;
+    for (std::size_t j = group.item_base; j <= items_.size(); ++j) {
+      if (j == items_.size() || items_[j].op == kSeparator) {
+        ReduceArgument(start, j, reduced);
+        start = j + 1;
+      }
+    }
+    items_.resize(group.item_base);
+    MarkRun result = reduced;
     if (group.function >= 0) {
-      EmitCall(group.function, group.reduced);
-      if (group.reduced.size == 0) return Stop();
-      result = Single(group.reduced.head);  // the call's value is left in its first register
+      EmitCall(group.function, reduced);
+      if (reduced.size == 0) return Stop();
+      result = Single(reduced.head);  // the call's value is left in its first register
     }
     items_.push_back({result, group.op_before});
   }

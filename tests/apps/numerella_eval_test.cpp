@@ -71,12 +71,12 @@ TEST(NumerellaEval, UsageErrors) {
 }
 
 TEST(NumerellaEval, JsonFields) {
-  const Outcome o = RunWith({"--json", "2*(3+4)^2", "1/0", "\xE9"});
+  const Outcome o = RunWith({"--json", "2*(3+4)^2", "1/0", "\xE9", "(0-8)^0.5"});
   std::istringstream lines(o.out);
   std::string line;
   std::vector<nlohmann::json> objects;
   while (std::getline(lines, line)) objects.push_back(nlohmann::json::parse(line));
-  ASSERT_EQ(objects.size(), 3u);
+  ASSERT_EQ(objects.size(), 4u);
 
   const nlohmann::json& ok = objects[0];
   EXPECT_EQ(ok["input"], "2*(3+4)^2");
@@ -92,8 +92,11 @@ TEST(NumerellaEval, JsonFields) {
   EXPECT_EQ(ok["messages"], nlohmann::json::array());
 
   EXPECT_EQ(objects[1]["eval_error"], true);
-  EXPECT_TRUE(objects[1]["value"].is_null());
+  EXPECT_EQ(objects[1]["value"], 1);  // the failed division leaves the dividend
   EXPECT_EQ(objects[1]["text"], "Errore di Esecuzione");
+  // Likewise the failed power leaves its base.
+  EXPECT_EQ(objects[3]["eval_error"], true);
+  EXPECT_EQ(objects[3]["value"], -8);
 
   EXPECT_EQ(objects[2]["compile_flag"], -1);
   EXPECT_EQ(objects[2]["text"], "***Errori di Compilazione");

@@ -43,6 +43,13 @@ const ProgramCase kPrograms[] = {
     // A plain list keeps its first item as value; operators work on its edge items.
     {"(1,2)*3", {2, 1, 2, 108, 2, 0, 1}, {}, 1},
     {"2*(3,4)", {2, 0, 1, 108, 2, 0, 2}, {}, 6},
+    // Groups are reduced in the order of their ")": a group inside a later argument comes
+    // before the operators of the earlier arguments of its enclosing group.
+    {"(1+2,(3+4))", {4, 2, 3, 4, 0, 1, 108, 2, 0, 2}, {}, 3},
+    {"1*2,3*(4-5)", {5, 3, 4, 2, 0, 1, 2, 2, 3, 108, 2, 0, 2}, {}, 2},
+    {"SUM(1+2,SQR(4))", {11, 1, 2, 4, 0, 1, 23, 2, 0, 2, 108, 1, 0}, {}, {}},
+    {"ABS(1)*2,AVG(3,4)^2", {10, 1, 0, 24, 2, 2, 3, 2, 0, 1, 1, 2, 4, 108, 2, 0, 2}, {}, {}},
+    {"(1,2*(3+4),5)", {4, 2, 3, 2, 1, 2, 108, 3, 0, 1, 4}, {}, 1},
     // Function names in any case; longer names before the names they end with.
     {"sqr(16)", {11, 1, 0, 108, 1, 0}, {}, {}},
     {"asin(1)+Sin(1)", {14, 1, 0, 17, 1, 1, 4, 0, 1, 108, 1, 0}, {}, {}},
