@@ -1,0 +1,48 @@
+// Platform services that answer every question at once and keep no record: each modal dialog
+// gets button 1 pressed, each message box is closed, each file dialog picks one given path.
+// Files are real. For long unattended runs (the soak test, the window benchmark), where a
+// record of thousands of dialogs would itself be the memory that grows.
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+
+#include "platform/qt_platform_services.h"
+#include "platform/scripted_platform_services.h"
+
+namespace numerella {
+
+class UnattendedPlatformServices : public QtPlatformServices {
+ public:
+  explicit UnattendedPlatformServices(QString path = QString()) : path_(std::move(path)) {}
+
+  void ShowModal(QDialog& dialog, QWidget* /*owner*/) override {
+    ++modals_;
+    dialog.show();
+    ScriptedPlatformServices::PressButton(dialog, 1);
+    if (dialog.isVisible()) dialog.hide();
+  }
+  int ShowMessageBox(QWidget*, const std::string&, int, const std::string&) override {
+    ++boxes_;
+    return 1;
+  }
+  std::optional<QString> GetOpenFileName(QWidget*, const QString&, const QStringList&, int,
+                                         const QString&) override {
+    return path_;
+  }
+  std::optional<QString> GetSaveFileName(QWidget*, const QString&, const QStringList&, int,
+                                         const QString&) override {
+    return path_;
+  }
+  std::unique_ptr<QPagedPaintDevice> OpenPrinter() override { return nullptr; }
+
+  long modals() const { return modals_; }
+  long boxes() const { return boxes_; }
+
+ private:
+  QString path_;
+  long modals_ = 0;
+  long boxes_ = 0;
+};
+
+}  // namespace numerella
