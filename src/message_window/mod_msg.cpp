@@ -1,0 +1,130 @@
+// ShowMessageWindow and its helpers: measuring, wrapping and drawing the text, placing the
+// window and its controls, and recording the pressed button.
+#include "message_window/mod_msg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <optional>
+
+#include "message_window/frm_msg.h"
+#include "message_window/msg_layout.h"
+#include "message_window/text_wrap.h"
+#include "platform/platform_services.h"
+
+namespace numerella {
+
+namespace {
+
+std::int16_t pressed_button = 0;  // never reset: the last press of the program
+
+TextMeasurer MeasurerOf(const FrmMsg& window) {
+  return [&window](std::string_view text) { return window.TextWidth(text); };
+}
+
+int CountOrDrawLines(FrmMsg& window, const std::string& text, double limit, double x, double y0,
+                     double line_h, bool draw) {
+  int lines = 0;
+  for (std::string_view paragraph : SplitParagraphs(text)) {
+    lines += PrintWrapped(window, std::string(paragraph), limit, x, y0 + line_h * lines, draw);
+  }
+  return lines;
+}
+
+// The owner's outer rectangle in twips, or nullopt when there is no owner to read.
+std::optional<TwipsRect> OwnerRect(const QWidget* owner, double pixels_per_twip) {
+  if (owner == nullptr) return std::nullopt;
+  const QRect r = owner->window()->frameGeometry();
+  return TwipsRect{r.left() / pixels_per_twip, r.top() / pixels_per_twip,
+                   r.width() / pixels_per_twip, r.height() / pixels_per_twip};
+}
+
+// Steps 13 and 14: caption, client size and position over the owner.
+void SizeAndPlace(FrmMsg& frm, QWidget* owner, const std::string& title, const MsgLayout& l) {
+  frm.setWindowTitle(QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+  frm.SetClientSizeTwips(l.inner_w, l.inner_h);
+  const double ppt = frm.PixelsPerTwip();
+  const QScreen* screen = owner != nullptr ? owner->screen() : QApplication::primaryScreen();
+  const QSize screen_px = screen != nullptr ? screen->geometry().size() : QSize(0, 0);
+  const TwipsRect place =
+      PlaceMsgWindow(OwnerRect(owner, ppt), screen_px.width() / ppt, screen_px.height() / ppt,
+                     frm.ClientWidthTwips() + frm.FrameWidthTwips(),
+                     frm.ClientHeightTwips() + frm.FrameHeightTwips());
+  frm.MoveTwips(place.left, place.top);
+}
+
+// Steps 15 to 18: the buttons with their captions, and the icon.
+void PlaceControls(FrmMsg& frm, int icon_kind, int n, const std::vector<std::string>& captions,
+                   const MsgLayout& l) {
+  frm.EnsureButtons(n);
+  for (int k = 1; k <= n; ++k) {
+    QPushButton& button = frm.Button(k - 1);
+    const std::string caption = static_cast<std::size_t>(k) < captions.size() ? captions[k] : "";
+    button.setText(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+    frm.PlaceTwips(button, l.button_lefts[static_cast<std::size_t>(k - 1)], l.button_top);
+    button.show();
+  }
+  if (icon_kind >= kIconQuestion && icon_kind <= kIconStop) {
+    QLabel& icon = frm.Icon(icon_kind);
+    frm.PlaceTwips(icon, l.icon_left, l.icon_top);
+    icon.show();
+  }
+}
+
+}  // namespace
+
+int ShowMessageWindow(PlatformServices& platform, QWidget* owner, const std::string& title,
+                      const std::string& text, int icon_kind, int button_count,
+                      const std::vector<std::string>& captions) {
+  FrmMsg& frm = FrmMsg::Instance();
+  const int n = button_count < 1 ? 1 : button_count;
+  frm.ClearSurface();
+  frm.SetFontSize(8);
+  frm.SetFontName("terminal");
+  frm.SetFontSize(8);
+  frm.HideAllControls();
+  const MsgMeasures m{frm.ButtonWidthTwips(), frm.ButtonHeightTwips(), frm.TextWidth("A"),
+                      frm.TextHeight("A"),    frm.IconWidthTwips(),    frm.IconHeightTwips()};
+  MsgContent c{n, icon_kind,    static_cast<double>(WidestLine(text)),
+               0, text.empty(), frm.FrameWidthTwips()};
+  const double limit = TextColumnWidth(c.widest_line, m.cell_w);
+  c.line_count = CountOrDrawLines(frm, text, limit, 0, 0, 0, false);
+  const MsgLayout l = ComputeMsgLayout(m, c);
+  SizeAndPlace(frm, owner, title, l);
+  PlaceControls(frm, icon_kind, n, captions, l);
+  frm.ClearSurface();
+  if (l.text_h > 0) CountOrDrawLines(frm, text, l.text_width, l.text_x, l.text_y0, l.line_h, true);
+  frm.Button(0).setFocus();
+  platform.ShowModal(frm, owner);
+  frm.hide();
+  const int result = pressed_button;
+  frm.RemoveButtonsFrom(2);
+  if (owner != nullptr) owner->setFocus();
+  return result;
+}
+
+int PrintWrapped(FrmMsg& window, const std::string& paragraph, double limit, double x, double y,
+                 bool draw) {
+  const double step = 2 * window.TextWidth("A");
+  const std::vector<std::string_view> lines = WrapParagraph(paragraph, limit, MeasurerOf(window));
+  if (draw) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      window.DrawText(x, y + step * static_cast<double>(i), lines[i]);
+    }
+  }
+  return static_cast<int>(lines.size());
+}
+
+std::int32_t WidestLine(const std::string& text) {
+  return WidestLineWidth(text, MeasurerOf(FrmMsg::Instance()));
+}
+
+void CmdMsg_Click(int index) {
+  pressed_button = static_cast<std::int16_t>(index + 1);
+  FrmMsg::Instance().hide();
+}
+
+int PressedButton() { return pressed_button; }
+
+}  // namespace numerella
