@@ -2,8 +2,8 @@
 // evaluate, and turn the result into the text the window shows.
 #include "evaluator/calculation.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "evaluator/evaluate.h"
@@ -75,9 +75,15 @@ std::string ResultText(Value result) {
   const float f = static_cast<float>(v);
   if (!std::isfinite(f)) return "**************";
   if (f == 0) return "0";
+  // to_chars writes as printf's %.7g does in the "C" locale, whatever locale the program runs
+  // in: the point stays "." under a desktop whose numbers use ",".
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.7G", static_cast<double>(f));
-  std::string text(buffer);
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(f),
+                                     std::chars_format::general, 7);
+  std::string text(buffer, written.ptr);
+  for (char& c : text) {
+    if (c == 'e') c = 'E';
+  }
   // No zero before the decimal point: 0.5 is written .5 and -0.25 is written -.25.
   const std::size_t digits = text[0] == '-' ? 1 : 0;
   if (text.compare(digits, 2, "0.") == 0) text.erase(digits, 1);
