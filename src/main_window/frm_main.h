@@ -1,0 +1,84 @@
+// The main window: the ten-row history, the expression box with the result label and the
+// CALCOLO button, and the File and Servizi menus. Every modal box, dialog and file goes
+// through the PlatformServices it is given, so that tests can answer them.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <string>
+
+#include "compiler/compile_formula.h"
+#include "main_window/calculation_file.h"
+#include "main_window/layout.h"
+
+class QAction;
+class QLabel;
+class QPushButton;
+
+namespace numerella {
+
+class ExpressionBox;
+class HistoryBox;
+class PlatformServices;
+
+class FrmMain : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit FrmMain(PlatformServices& platform, QWidget* parent = nullptr);
+  ~FrmMain() override;
+
+  // One calculation of the formula in the expression box (CALCOLO, Enter).
+  void RunCalculation();
+  // File > Lettura and File > Scrittura.
+  void ReadCalculationFileCommand();
+  void WriteCalculationFileCommand();
+  // Servizi > Funzioni Intrinseche.
+  void ShowFunctionListCommand();
+
+  // The history as shown, oldest row first, as Latin-1 bytes.
+  History CurrentHistory() const;
+
+  const MainWindowLayout& Layout() const { return layout_; }
+  std::int32_t CharWidth() const { return cw_; }
+  std::int32_t CharHeight() const { return ch_; }
+  const QString& ProgramFolder() const { return program_folder_; }
+  Compiler& compiler() { return compiler_; }
+
+  // The fonts of the window: a fixed-pitch font for the texts, the UI font for the buttons.
+  static QFont TerminalFont();
+  static QFont ButtonFont();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void CreateControls();
+  void CreateMenus();
+  void StartUp();
+  void ApplyLayout();
+  void ShowHistory(const History& history);
+  void ShiftHistory(const std::string& formula, const std::string& result);
+  void ReturnToExpression(const QString& typed);
+
+  PlatformServices& platform_;
+  Compiler compiler_;
+  QString program_folder_;
+  std::int32_t cw_ = 0;
+  std::int32_t ch_ = 0;
+  MainWindowLayout layout_;
+
+  QWidget* area_ = nullptr;  // the drawing area below the menu bar
+  ExpressionBox* txt_exp_ = nullptr;
+  QPushButton* cmd_ent_ = nullptr;
+  QPushButton* cmd_exi_ = nullptr;
+  QLabel* lbl_val_ = nullptr;
+  std::array<HistoryBox*, kHistoryRows> txt_sav_{};
+  std::array<QLabel*, kHistoryRows> lbl_sav_{};
+  QAction* mnu_fil_let_ = nullptr;
+  QAction* mnu_fil_scr_ = nullptr;
+  QAction* mnu_ser_fun_ = nullptr;
+  QAction* mnu_ser_lis_ = nullptr;
+};
+
+}  // namespace numerella

@@ -1,0 +1,64 @@
+// The geometry of the main window, computed in twips (1/1440 inch) from the size of one
+// character of the window's font, and its conversion to device pixels.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace numerella {
+
+inline constexpr int kHistoryRows = 10;
+inline constexpr double kTwipsPerInch = 1440.0;
+
+struct TwipRect {
+  double left = 0;
+  double top = 0;
+  double width = 0;
+  double height = 0;
+
+  friend bool operator==(const TwipRect&, const TwipRect&) = default;
+};
+
+struct MainWindowLayout {
+  std::array<TwipRect, kHistoryRows> formula_rows;  // TxtSav(0) .. TxtSav(9)
+  std::array<TwipRect, kHistoryRows> result_rows;   // LblSav(0) .. LblSav(9)
+  TwipRect expression;                              // TxtExp
+  TwipRect result;                                  // LblVal
+  TwipRect calculate;                               // CmdEnt
+  std::int32_t history_height = 0;                  // H: the ten rows stacked
+  double client_width = 0;                          // the drawing area
+  double client_height = 0;
+};
+
+// What the platform reports for a height once it has been set: the rows are stacked by the
+// reported heights, so that they touch each other exactly on a device with coarse units.
+// An empty function means the sizes are kept as set.
+using ReportedHeight = std::function<double(double)>;
+
+// Lays the window out for a "0" cw twips wide and an "A" ch twips high: a margin of cw around
+// everything, the ten history rows on top, the expression box below them, the formula column
+// 30 cw wide and the result column 15 cw wide with a gap of cw between them.
+MainWindowLayout ComputeMainWindowLayout(std::int32_t cw, std::int32_t ch,
+                                         const ReportedHeight& reported = {});
+
+// A length measured in device pixels at the given dots per inch, as whole twips; halves go to
+// the even neighbour.
+std::int32_t PixelsToWholeTwips(double pixels, double dpi);
+
+// A twips length in device pixels at the given dots per inch (not rounded).
+inline double TwipsToPixels(double twips, double dpi) { return twips * dpi / kTwipsPerInch; }
+
+// A twips rectangle in whole pixels. The edges are rounded, not the sizes, so that rectangles
+// that touch in twips also touch in pixels.
+struct PixelRect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+
+  friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+PixelRect ToPixels(const TwipRect& rect, double dpi_x, double dpi_y);
+
+}  // namespace numerella
