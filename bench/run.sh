@@ -23,7 +23,11 @@ json=$(measure sh -c "'$build/bin/numerella-eval' --json <'$out/formulas.txt' ||
 start=$(measure sh -c "for i in \$(seq 200); do '$build/bin/numerella-eval' 1 >/dev/null; done")
 window=none
 if [[ -x "$build/bin/window_bench" ]]; then
-  window=$(QT_QPA_PLATFORM=offscreen "$build/bin/window_bench")
+  export QT_QPA_PLATFORM=offscreen
+  window=$("$build/bin/window_bench" 2>/dev/null)
+  # Whole processes, from exec to the window shown: 20 starts.
+  shown=$(measure sh -c "for i in \$(seq 20); do '$build/bin/window_bench' --startup 2>/dev/null; done")
+  window="$window process_start_to_shown_ms=$(python3 -c "print(f'{$shown / 20 * 1000:.1f}')")"
 fi
 python3 bench/report.py "$out" "$plain" "$json" "$start" "$window" >docs/performance.md
 gnuplot -e "datafile='$out/scaling.dat'; outfile='docs/compiler-scaling.png'" bench/scaling.gp

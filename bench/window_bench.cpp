@@ -1,0 +1,74 @@
+// The window's start-up time and memory, offscreen:
+//   window_bench            prints main_to_shown_ms=..., rss_* = ... for the run report
+//   window_bench --startup  shows the window and quits (run.sh times whole processes)
+// The 10,000 calculations mix results, compile errors (with and without the listing) and
+// failed evaluations; every dialog they raise is answered at once.
+#include <QAction>
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "main_window/frm_main.h"
+#include "platform/unattended_platform_services.h"
+
+namespace {
+
+long ResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+const char* const kFormulas[] = {
+    "2*(3+4)^2",  "SIN(0.5)^2+COS(0.5)^2", "1/0",         "(1+",   "C_N(1.96,0,1)",
+    "x+1",        "SUM(1,2,3,4,5,6,7,8,9,10)", "LOG(-1)", "GAM(5)", "D_B(3,10,0.3)+C_T(2.015,5)",
+};
+
+void RunCalculations(numerella::FrmMain& window, QPlainTextEdit& box, QAction& listing, int n) {
+  for (int i = 0; i < n; ++i) {
+    if (i % 100 == 0) listing.setChecked(!listing.isChecked());
+    box.setPlainText(QString::fromLatin1(kFormulas[i % std::size(kFormulas)]));
+    window.RunCalculation();
+    if (i % 50 == 0) QApplication::processEvents();
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto start = std::chrono::steady_clock::now();
+  QApplication app(argc, argv);
+  numerella::UnattendedPlatformServices platform;
+  numerella::FrmMain window(platform);
+  window.show();
+  QApplication::processEvents();
+  const double shown_ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  if (argc > 1 && std::strcmp(argv[1], "--startup") == 0) return 0;
+
+  auto* box = window.findChild<QPlainTextEdit*>(QStringLiteral("TxtExp"));
+  auto* listing = window.findChild<QAction*>(QStringLiteral("MnuSerLis"));
+  if (box == nullptr || listing == nullptr) return 1;
+  const long after_start = ResidentKiB();
+  RunCalculations(window, *box, *listing, 1000);
+  const long after_1000 = ResidentKiB();
+  const auto calc_start = std::chrono::steady_clock::now();
+  RunCalculations(window, *box, *listing, 9000);
+  const double per_calc_us = std::chrono::duration<double, std::micro>(
+                                 std::chrono::steady_clock::now() - calc_start)
+                                 .count() /
+                             9000;
+  const long after_10000 = ResidentKiB();
+  std::printf(
+      "main_to_shown_ms=%.1f rss_after_start_KiB=%ld rss_after_1000_calculations_KiB=%ld "
+      "rss_after_10000_calculations_KiB=%ld window_calculation_us=%.1f\n",
+      shown_ms, after_start, after_1000, after_10000, per_calc_us);
+  return 0;
+}
