@@ -14,6 +14,7 @@
 
 #include "main_window/entry_boxes.h"
 #include "main_window/latin1.h"
+#include "platform/platform_fonts.h"
 
 namespace numerella {
 
@@ -42,20 +43,9 @@ QLabel* MakeLabel(QWidget* parent, const char* name, Qt::Alignment alignment) {
 
 }  // namespace
 
-QFont FrmMain::TerminalFont() {
-  QFont font(QStringLiteral("DejaVu Sans Mono"));
-  font.setStyleHint(QFont::TypeWriter);
-  font.setFixedPitch(true);
-  font.setPointSizeF(kWindowPointSize);
-  font.setWeight(QFont::Normal);
-  return font;
-}
+QFont FrmMain::TerminalFont() { return PlatformFont("Terminal", kWindowPointSize); }
 
-QFont FrmMain::ButtonFont() {
-  QFont font = QApplication::font();
-  font.setPointSizeF(kButtonPointSize);
-  return font;
-}
+QFont FrmMain::ButtonFont() { return PlatformFont("MS Sans Serif", kButtonPointSize); }
 
 FrmMain::FrmMain(PlatformServices& platform, QWidget* parent)
     : QMainWindow(parent), platform_(platform) {
