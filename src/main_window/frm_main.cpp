@@ -2,7 +2,6 @@
 #include "main_window/frm_main.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFontMetricsF>
 #include <QKeyEvent>
