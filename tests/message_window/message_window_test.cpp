@@ -1,239 +1,259 @@
-// The message window through ShowMessageWindow with scripted answers: pressed buttons, keys,
-// closing, button creation and removal, icons and the drawn text.
+// The message window through ShowMessageWindow with scripted answers, the reference card of
+// functions, and PrintAnywhere onto images and PDF pages (checked on the rendered pixels).
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLabel>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <functional>
-#include <string>
-#include <vector>
 
+#include "message_window/cp437.h"
 #include "message_window/frm_msg.h"
 #include "message_window/mod_msg.h"
-#include "platform/qt_platform_services.h"
+#include "message_window/print_anywhere.h"
 #include "platform/scripted_platform_services.h"
 
 namespace numerella {
 namespace {
 
-using Action = ScriptedPlatformServices::ModalAction;
-
+using Scripted = ScriptedPlatformServices;
+using Action = Scripted::ModalAction;
 const std::vector<std::string> kCaptions = {"", "&Continua", "&Stampa", "&Ripeti", "&Annulla"};
 
-// Shows a short message with n buttons, answering with the given action.
-int Show(int n, const ScriptedPlatformServices::ModalAnswer& answer, int icon = kIconNone,
+// Shows a message with n buttons, answering with the given action.
+int Show(int n, const Scripted::ModalAnswer& answer, int icon = kIconNone,
          const std::string& text = "Messaggio") {
-  ScriptedPlatformServices platform;
+  Scripted platform;
   platform.QueueModal(answer);
   return ShowMessageWindow(platform, nullptr, "Prova", text, icon, n, kCaptions);
 }
 
-std::vector<QPushButton*> VisibleButtons(QDialog& dialog) {
-  std::vector<QPushButton*> shown;
-  for (int k = 1; k <= 8; ++k) {
-    auto* b = dialog.findChild<QPushButton*>(QStringLiteral("CmdMsg%1").arg(k));
-    if (b != nullptr && b->isVisible()) shown.push_back(b);
-  }
-  return shown;
+// The texts drawn on the window, line by line.
+std::vector<std::string> DrawnLines() {
+  std::vector<std::string> lines;
+  for (const FrmMsg::DrawnText& d : FrmMsg::Instance().Drawn()) lines.push_back(d.bytes);
+  return lines;
 }
 
-TEST(ShowMessageWindowTest, ReturnsTheNumberOfThePressedButton) {
-  struct Case {
-    int buttons, press;
-  };
-  const Case cases[] = {{1, 1}, {2, 1}, {2, 2}, {3, 3}, {4, 2}, {4, 4}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(Show(c.buttons, c.press), c.press) << c.buttons << " " << c.press;
-    EXPECT_EQ(PressedButton(), c.press);
-    EXPECT_FALSE(FrmMsg::Instance().isVisible());
-  }
-}
-
-TEST(ShowMessageWindowTest, ButtonsCarryTheCaptionsAndExtraOnesLastOneCall) {
-  // Calls with more buttons, then fewer: members 2 ... N-1 exist only during their call.
-  for (const int n : {4, 1, 3, 2}) {
-    std::vector<QString> captions;
+TEST(MessageWindowTest, ButtonsCarryTheCaptionsAndExtraOnesLastOneCall) {
+  for (const auto& [n, press] : {std::pair{4, 2}, {1, 1}, {3, 3}, {2, 2}, {4, 4}}) {
+    std::vector<std::string> captions;
     std::vector<int> lefts;
     std::size_t members = 0;
-    Show(n, Action([&](QDialog& d) {
-           members = d.findChildren<QPushButton*>().size();
-           for (QPushButton* b : VisibleButtons(d)) {
-             captions.push_back(b->text());
-             lefts.push_back(b->x());
-           }
-           ScriptedPlatformServices::PressButton(d, n);
-         }));
-    EXPECT_EQ(members, static_cast<std::size_t>(std::max(n, 2))) << n;
-    EXPECT_EQ(FrmMsg::Instance().findChildren<QPushButton*>().size(), 2) << n;
-    ASSERT_EQ(captions.size(), static_cast<std::size_t>(n));
-    for (int k = 0; k < n; ++k) {
-      EXPECT_EQ(captions[k].toStdString(), kCaptions[k + 1]);
-      if (k > 0) {
-        EXPECT_GT(lefts[k], lefts[k - 1]);
+    const int pressed = Show(n, Action([&, press = press](QDialog& d) {
+      members = d.findChildren<QPushButton*>().size();
+      for (int k = 1; k <= 8; ++k) {
+        auto* b = d.findChild<QPushButton*>(QStringLiteral("CmdMsg%1").arg(k));
+        if (b != nullptr && b->isVisible()) captions.push_back(b->text().toStdString());
+        if (b != nullptr && b->isVisible()) lefts.push_back(b->x());
       }
-    }
+      Scripted::PressButton(d, press);
+    }));
+    SCOPED_TRACE(n);
+    EXPECT_EQ(pressed, press);
+    EXPECT_EQ(PressedButton(), press);
+    EXPECT_EQ(members, static_cast<std::size_t>(std::max(n, 2)));  // members 2 ... n-1 added
+    EXPECT_EQ(FrmMsg::Instance().findChildren<QPushButton*>().size(), 2);  // and removed
+    EXPECT_EQ(captions, std::vector<std::string>(kCaptions.begin() + 1, kCaptions.begin() + n + 1));
+    EXPECT_EQ(std::adjacent_find(lefts.begin(), lefts.end(), std::greater_equal<>()), lefts.end());
   }
 }
 
-TEST(ShowMessageWindowTest, ClosingCountsAsTheFirstButton) {
-  const std::vector<std::pair<std::string, Action>> closes = {
-      {"title-bar close", [](QDialog& d) { d.close(); }},
-      {"Esc", [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+TEST(MessageWindowTest, KeysAndClosingPressButtons) {
+  // A key typed into the focused widget or button `to`; wait for a shortcut's press animation.
+  const auto key = [](Qt::Key k, const char* to = nullptr, Qt::KeyboardModifiers m = {}) {
+    return Action([=](QDialog& d) {
+      QWidget* w = to ? d.findChild<QPushButton*>(to) : d.focusWidget() ? d.focusWidget() : &d;
+      w->setFocus(), QTest::keyClick(w, k, m), QTest::qWait(m == Qt::NoModifier ? 0 : 300);
+    });
   };
-  for (const auto& [name, close] : closes) {
+  const std::tuple<const char*, Action, int> cases[] = {  // 0: still shown
+      {"access key S", key(Qt::Key_S), 2}, {"access key c", key(Qt::Key_C), 1},
+      {"Alt+S", key(Qt::Key_S, nullptr, Qt::AltModifier), 2}, {"X: nothing", key(Qt::Key_X), 0},
+      {"Enter at first goes to the first button", key(Qt::Key_Return), 1},
+      {"Enter on the focused second button", key(Qt::Key_Return, "CmdMsg2"), 2},
+      {"Space on the focused second button", key(Qt::Key_Space, "CmdMsg2"), 2},
+      // Closing counts as button 1, not as the press before it.
+      {"Esc", key(Qt::Key_Escape), 1}, {"title-bar close", [](QDialog& d) { d.close(); }, 1},
+  };
+  for (const auto& [name, action, expected] : cases) {
     ASSERT_EQ(Show(2, 2), 2);  // an earlier press of the second button
-    EXPECT_EQ(Show(2, close), 1) << name;
-    EXPECT_FALSE(FrmMsg::Instance().isVisible()) << name;
-  }
-}
-
-TEST(ShowMessageWindowTest, KeysPressButtons) {
-  const auto focused = [](QDialog& d, int number) {
-    return d.findChild<QPushButton*>(QStringLiteral("CmdMsg%1").arg(number));
-  };
-  struct Case {
-    std::string name;
-    Action action;
-    int expected;
-  };
-  const std::vector<Case> cases = {
-      {"access key S", [](QDialog& d) { QTest::keyClick(&d, Qt::Key_S); }, 2},
-      {"access key c", [](QDialog& d) { QTest::keyClick(&d, Qt::Key_C); }, 1},
-      // The shortcut clicks with the button's short press animation: wait for it.
-      {"Alt+S",
-       [](QDialog& d) {
-         QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);
-         QTest::qWait(300);
-       },
-       2},
-      {"a letter that marks nothing", [](QDialog& d) { QTest::keyClick(&d, Qt::Key_X); }, 0},
-      {"Enter on the focused second button",
-       [&](QDialog& d) {
-         focused(d, 2)->setFocus();
-         QTest::keyClick(focused(d, 2), Qt::Key_Return);
-       },
-       2},
-      {"Space on the focused second button",
-       [&](QDialog& d) {
-         focused(d, 2)->setFocus();
-         QTest::keyClick(focused(d, 2), Qt::Key_Space);
-       },
-       2},
-      {"Enter at first goes to the first button",
-       [&](QDialog& d) {
-         QWidget* target = d.focusWidget() != nullptr ? d.focusWidget() : &d;
-         QTest::keyClick(target, Qt::Key_Return);
-       },
-       1},
-  };
-  for (const Case& c : cases) {
-    Show(1, 1);  // so that a key that presses nothing leaves 1 behind
     int during = -1;
-    const int result = Show(2, Action([&](QDialog& d) {
-                              c.action(d);
+    const int result = Show(2, Action([&, &action = action](QDialog& d) {
+                              action(d);
                               during = d.isVisible() ? 0 : PressedButton();
                             }));
-    EXPECT_EQ(during, c.expected) << c.name;
-    if (c.expected != 0) {
-      EXPECT_EQ(result, c.expected) << c.name;
-    }
+    EXPECT_EQ(std::pair(during, expected ? result : 0), std::pair(expected, expected)) << name;
   }
 }
 
-TEST(ShowMessageWindowTest, OnlyTheChosenIconIsShown) {
-  struct Case {
-    int kind;
-    const char* visible;  // nullptr: none
-  };
-  const Case cases[] = {{kIconNone, nullptr},         {kIconQuestion, "ImgDom"},
-                        {kIconExclamation, "ImgEsc"}, {kIconInformation, "ImgInf"},
-                        {kIconStop, "ImgStp"},        {5, nullptr}};
-  for (const Case& c : cases) {
+TEST(MessageWindowTest, ChosenIconShownAndTextDrawnPastItsRoomWrappedAtEightyCells) {
+  FrmMsg& frm = FrmMsg::Instance();
+  const double g = 0.2 * frm.ButtonWidthTwips();
+  std::string long_paragraph;
+  for (int i = 0; i < 30; ++i) long_paragraph += "parola ";  // 210 characters
+  const std::pair<int, const char*> cases[] = {
+      {kIconNone, ""},        {kIconQuestion, "ImgDom"}, {kIconExclamation, "ImgEsc"},
+      {kIconInformation, "ImgInf"}, {kIconStop, "ImgStp"}, {5, ""}};
+  for (const auto& [kind, visible] : cases) {
     QStringList shown;
     Show(1, Action([&](QDialog& d) {
-           for (QLabel* label : d.findChildren<QLabel*>()) {
-             if (label->isVisible()) shown << label->objectName();
-           }
-           ScriptedPlatformServices::PressButton(d, 1);
-         }),
-         c.kind);
-    EXPECT_EQ(shown, c.visible ? QStringList{QString::fromLatin1(c.visible)} : QStringList{})
-        << c.kind;
+           for (QLabel* l : d.findChildren<QLabel*>())
+             if (l->isVisible()) shown << l->objectName();
+           Scripted::PressButton(d, 1);
+         }), kind, "Prima riga\r" + long_paragraph);
+    EXPECT_EQ(shown.join(""), QString::fromLatin1(visible)) << kind;
+    const std::vector<std::string> lines = DrawnLines();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "Prima riga");
+    std::string joined;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+      EXPECT_LE(lines[i].size(), 80u);
+      joined += lines[i];
+    }
+    EXPECT_EQ(joined, long_paragraph);
+    const std::vector<FrmMsg::DrawnText>& d = frm.Drawn();
+    EXPECT_NEAR(d[0].x, kind == kIconNone ? g : 2 * g + frm.IconWidthTwips(), 1e-9);
+    EXPECT_NEAR(d[1].y - d[0].y, 1.5 * frm.TextHeight("A"), 1e-9);  // paragraph to paragraph
+    EXPECT_NEAR(d[2].y - d[1].y, 2 * frm.TextWidth("A"), 1e-9);     // within a paragraph
   }
 }
 
-TEST(ShowMessageWindowTest, TextIsDrawnPastTheIconRoomAndKeptAfterClosing) {
-  FrmMsg& frm = FrmMsg::Instance();
-  struct Case {
-    int kind;
-    bool past_icon;
-  };
-  const Case cases[] = {{kIconNone, false}, {kIconExclamation, true}, {6, true}};
-  for (const Case& c : cases) {
-    Show(1, 1, c.kind, "Prima riga\rSeconda riga");
-    ASSERT_EQ(frm.Drawn().size(), 2u);
-    const double g = 0.2 * frm.ButtonWidthTwips();
-    const double x = c.past_icon ? 2 * g + frm.IconWidthTwips() : g;
-    EXPECT_NEAR(frm.Drawn()[0].x, x, 1e-9) << c.kind;
-    EXPECT_EQ(frm.Drawn()[1].bytes, "Seconda riga");
-    EXPECT_NEAR(frm.Drawn()[1].y - frm.Drawn()[0].y, 1.5 * frm.TextHeight("A"), 1e-9);
-  }
-}
-
-TEST(ShowMessageWindowTest, LongParagraphWrapsAtEightyCells) {
-  std::string text;
-  for (int i = 0; i < 30; ++i) text += "parola ";  // 210 characters, one paragraph
-  Show(1, 1, kIconNone, text);
+TEST(FunctionCardTest, TextByteForByteShownInTwentyTwoLines) {
+  const std::string card = FunctionCardText();
+  // FNV-1a (64 bits) of the whole card, computed independently from the entries as listed.
+  std::uint64_t hash = 0xcbf29ce484222325u;
+  for (const char c : card) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+  EXPECT_EQ(hash, 0x57a422db8c72d9bcu);
+  const QString glyphs = Cp437ToQString(card);  // bytes E2 (twice) and FD
+  EXPECT_EQ(glyphs.count(QChar(0x0393)), 2);  // Γ
+  EXPECT_EQ(glyphs.count(QChar(0x00B2)), 1);  // ²
+  Scripted platform;
+  ShowFunctionList(platform, nullptr);
+  EXPECT_EQ(platform.modals().at(0).title, QStringLiteral("Funzioni Intrinseche della Numerella"));
   const FrmMsg& frm = FrmMsg::Instance();
-  ASSERT_GE(frm.Drawn().size(), 3u);
-  std::string joined;
-  for (const FrmMsg::DrawnText& line : frm.Drawn()) {
-    EXPECT_LE(line.bytes.size(), 80u);
-    joined += line.bytes;
+  std::vector<std::string> entries;  // the two empty ones take no line
+  for (const QByteArray& e : QByteArray::fromStdString(card).split('\r'))
+    if (!e.isEmpty()) entries.push_back(e.toStdString());
+  ASSERT_EQ(entries.size(), 22u);
+  EXPECT_EQ(DrawnLines(), entries);
+  const double g = 0.2 * frm.ButtonWidthTwips();
+  for (std::size_t i = 0; i < frm.Drawn().size(); ++i) {
+    EXPECT_NEAR(frm.Drawn()[i].x, g, 1e-9);
+    EXPECT_NEAR(frm.Drawn()[i].y, g + 1.5 * frm.TextHeight("A") * i, 1e-9);
   }
-  EXPECT_EQ(joined, text);
-  // Lines of one paragraph are two cell widths apart.
-  EXPECT_NEAR(frm.Drawn()[1].y - frm.Drawn()[0].y, 2 * frm.TextWidth("A"), 1e-9);
 }
 
-TEST(ShowMessageWindowTest, EmptyTextGivesTheButtonStripOnly) {
-  Show(1, 1, kIconNone, "");
-  const FrmMsg& frm = FrmMsg::Instance();
-  EXPECT_TRUE(frm.Drawn().empty());
-  const double px = frm.PixelsPerTwip();
-  EXPECT_NEAR(frm.width(), (972 + 2 * 194.4) * px, 1);
-  EXPECT_NEAR(frm.height(), (372 + 2 * 194.4) * px, 1);
+TEST(FunctionCardTest, StampaPrintsOrOffersAPdfFile) {
+  QTemporaryDir dir;
+  const char *kNone = nullptr, *kGood = "scheda.pdf", *kFailing = "/nonexistent/dir/x.pdf";
+  const QString path = dir.filePath(kGood);  // a failing print job: its folder does not exist
+  enum { kCancel, kPick, kPickSaveFails };  // in the file dialog
+  // Press on the card, printer, answer to the question, file dialog, boxes shown, PDF written.
+  const std::tuple<const char*, Scripted::ModalAnswer, const char*, int, int,
+                   std::vector<std::string>, bool>
+      cases[] = {
+          {"Continua", 1, kGood, kAnswerNo, kCancel, {}, false},
+          // After an earlier "&Stampa" (below), closing must not print again.
+          {"closed", Action(&QDialog::close), kGood, kAnswerNo, kCancel, {}, false},
+          {"printed", 2, kGood, kAnswerNo, kCancel, {}, true},
+          {"no printer, declined", 2, kNone, kAnswerNo, kCancel, {kNoPrinterText}, false},
+          {"file dialog cancelled", 2, kNone, kAnswerYes, kCancel, {kNoPrinterText}, false},
+          {"saved", 2, kNone, kAnswerYes, kPick, {kNoPrinterText}, true},
+          {"save fails", 2, kNone, kAnswerYes, kPickSaveFails, {kNoPrinterText, kPdfFailedText}, 0},
+          {"print job fails", 2, kFailing, kAnswerNo, kCancel, {kPrintFailedText}, false},
+      };
+  for (const auto& [name, press, printer, answer, file, boxes, written] : cases) {
+    SCOPED_TRACE(name);
+    QFile::remove(path);
+    Scripted platform;
+    platform.QueueModal(2);
+    ShowMessageWindow(platform, nullptr, "x", "y", kIconNone, 2, {"", "a", "b"});
+    if (printer) platform.QueuePrinter(std::make_unique<QPdfWriter>(dir.filePath(printer)));
+    platform.QueueModal(press);
+    platform.QueueBoxAnswer(answer);
+    platform.QueueFileAnswer(file != kCancel ? std::optional<QString>(path) : std::nullopt);
+    if (file == kPickSaveFails) platform.FailNextSaves(1);
+    ShowFunctionList(platform, nullptr);
+    EXPECT_EQ(platform.printer_requests(), written || !boxes.empty() ? 1 : 0);  // on "&Stampa"
+    EXPECT_EQ(platform.modals().size(), 2u);  // the card is not shown again
+    std::vector<std::string> texts;
+    for (const auto& box : platform.boxes()) texts.push_back(box.text);
+    EXPECT_EQ(texts, boxes);
+    if (!texts.empty()) { EXPECT_EQ(platform.boxes().front().style, kBoxYesNoQuestion); }
+    EXPECT_EQ(platform.file_dialogs().size(), answer == kAnswerYes ? 1u : 0u);
+    QFile pdf(path);
+    EXPECT_EQ(pdf.open(QIODevice::ReadOnly) && pdf.read(4) == "%PDF", written);
+  }
 }
 
-TEST(ShowMessageWindowTest, RecordsTheTitleAndReturnsFocusToTheOwner) {
-  QWidget owner;
-  owner.setGeometry(100, 100, 400, 300);
-  owner.show();
-  ScriptedPlatformServices platform;
-  ShowMessageWindow(platform, &owner, "Numerella", "Errore", kIconExclamation, 1, kCaptions);
-  ASSERT_EQ(platform.modals().size(), 1u);
-  EXPECT_EQ(platform.modals()[0].title, QStringLiteral("Numerella"));
-  EXPECT_FALSE(platform.modals()[0].picture.isNull());
-  const QRect placed = FrmMsg::Instance().frameGeometry();
-  EXPECT_NEAR(placed.center().x(), owner.frameGeometry().center().x(), 2);
-  EXPECT_NEAR(placed.center().y(), owner.frameGeometry().center().y(), 2);
+// A picture that is one black rectangle of its whole size.
+struct BlockPicture : WindowPicture {
+  BlockPicture(double w, double h) : size(w, h) {}
+  QSizeF PictureSizeTwips() const override { return size; }
+  void PaintPicture(QPainter& p, double ppt) const override {
+    p.fillRect(QRectF(QPointF(), size * ppt), Qt::black);
+  }
+  QSizeF size;
+};
+
+// The smallest rectangle holding every dark pixel of image.
+QRect DarkBox(const QImage& image) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
+  return box;
 }
 
-TEST(ShowMessageWindowTest, RunsModallyOnTheDesktopServices) {
-  // The real modal wait: keys arrive while the dialog's own event loop runs.
-  struct Case {
-    Qt::Key key;
-    int expected;
-  };
-  const Case cases[] = {{Qt::Key_S, 2}, {Qt::Key_Escape, 1}, {Qt::Key_C, 1}};
-  for (const Case& c : cases) {
-    QtPlatformServices platform;
-    QTimer::singleShot(50, [&c] { QTest::keyClick(&FrmMsg::Instance(), c.key); });
-    EXPECT_EQ(ShowMessageWindow(platform, nullptr, "Prova", "Testo", kIconNone, 2, kCaptions),
-              c.expected)
-        << c.expected;
+TEST(PrintAnywhereTest, CentredAtItsOwnSizeOnImagesAndOnePdfPageTurnedByTheShape) {
+  const std::tuple<QSizeF, int, QRect> cases[] = {  // picture in twips, image dpi, dark pixels
+      {{6000, 4000}, 144, {200, 200, 600, 400}}, {{4000, 6000}, 144, {300, 100, 400, 600}},
+      {{2880, 1440}, 72, {428, 364, 144, 72}},
+      {{10000, 8000}, 144, {0, 0, 1000, 800}}};  // exactly the image's size
+  for (const auto& [picture, dpi, expected] : cases) {
+    QImage image(1000, 800, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    image.fill(Qt::white);
+    ASSERT_TRUE(PrintAnywhere(BlockPicture(picture.width(), picture.height()), image));
+    EXPECT_EQ(DarkBox(image), expected) << picture.width() << "x" << picture.height();
+  }
+  QPdfWriter failing("/nonexistent/dir/x.pdf");  // cannot be painted on: reported
+  failing.setPageOrientation(QPageLayout::Portrait);
+  EXPECT_FALSE(PrintAnywhere(BlockPicture(6000, 4000), failing));
+  EXPECT_EQ(failing.pageLayout().orientation(), QPageLayout::Portrait);
+  if (QProcess::execute("pdftoppm", {"-v"}) < 0) GTEST_SKIP() << "poppler-utils not installed";
+  const std::tuple<double, double, QPageLayout::Orientation, bool> pages[] = {
+      {6000, 4000, QPageLayout::Portrait, true}, {4000, 6000, QPageLayout::Landscape, false},
+      {5000, 5000, QPageLayout::Landscape, false},  // a square prints in portrait
+      {7200, 4320, QPageLayout::Landscape, true}};
+  QTemporaryDir dir;
+  for (const auto& [w, h, before, landscape] : pages) {
+    const QString stem = dir.filePath(QStringLiteral("%1x%2").arg(w).arg(h));
+    SCOPED_TRACE(stem.toStdString());
+    {
+      QPdfWriter writer(stem + ".pdf");
+      writer.setPageSize(QPageSize(QPageSize::A4));
+      writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+      writer.setPageOrientation(before);
+      ASSERT_TRUE(PrintAnywhere(BlockPicture(w, h), writer));
+      EXPECT_EQ(writer.pageLayout().orientation(), before);
+    }
+    // Each page rendered at 72 dpi (a pixel to the point) into <stem>-<page>.png.
+    QProcess::execute("pdftoppm", {"-r", "72", "-png", stem + ".pdf", stem});
+    EXPECT_FALSE(QFile::exists(stem + "-2.png"));
+    const QImage page(stem + "-1.png");
+    EXPECT_EQ(page.width() > page.height(), landscape);
+    QRectF expected(0, 0, w / 20, h / 20);
+    expected.moveCenter(QRectF(page.rect()).center());
+    const QRectF box = DarkBox(page);
+    EXPECT_LE((box.topLeft() - expected.topLeft()).manhattanLength(), 3);
+    EXPECT_LE((box.bottomRight() - expected.bottomRight()).manhattanLength(), 3);
   }
 }
 
