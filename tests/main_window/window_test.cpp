@@ -1,0 +1,286 @@
+// The main window over scripted platform services: layout, runs, keys, menus and files.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <clocale>
+
+#include "main_window/frm_main.h"
+#include "main_window/latin1.h"
+#include "message_window/frm_msg.h"
+#include "platform/scripted_platform_services.h"
+
+namespace numerella {
+namespace {
+
+using namespace std::string_literals;
+using Path = std::optional<QString>;                   // a file dialog's answer, nullopt: Cancel
+using Box = std::tuple<std::string, int, std::string>;  // a message box: text, style, title
+using Screen = std::tuple<History, std::string, std::string, bool>;  // + TxtExp, LblVal, Scrittura
+const History kUnused = [] { History h; h.fill({" ", " "}); return h; }();  // of a new window
+
+QByteArray Contents(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+void Put(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0);
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "main_window_test", *argv[] = {name, nullptr};
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");  // as the program does after creating its application
+    window_ = std::make_unique<FrmMain>(platform_);
+  }
+  void ShowAndActivate() {
+    window_->show();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  }
+  template <typename T = QWidget>
+  T* Control(const QString& name) {
+    T* control = window_->findChild<T*>(name);
+    if (control == nullptr) ADD_FAILURE() << "no control " << name.toStdString();
+    return control;
+  }
+  QPlainTextEdit* TxtExp() { return Control<QPlainTextEdit>("TxtExp"); }
+  QLabel* LblVal() { return Control<QLabel>("LblVal"); }
+  QLineEdit* TxtSav(int i) { return Control<QLineEdit>(QStringLiteral("TxtSav%1").arg(i)); }
+  QLabel* LblSav(int i) { return Control<QLabel>(QStringLiteral("LblSav%1").arg(i)); }
+  // Types a formula into the expression box and runs it as CALCOLO does.
+  void Run(std::string f) { TxtExp()->setPlainText(FromBytes(f)); window_->RunCalculation(); }
+  std::string Expression() { return ToBytes(TxtExp()->toPlainText()); }
+  std::string Result() { return ToBytes(LblVal()->text()); }
+  HistoryRow Row(int i) { return {ToBytes(TxtSav(i)->text()), ToBytes(LblSav(i)->text())}; }
+  Screen Shown() {
+    const bool scrittura = Control<QAction>("MnuFilScr")->isEnabled();
+    return {window_->CurrentHistory(), Expression(), Result(), scrittura};
+  }
+  Box LastBox() {
+    const auto& b = platform_.boxes();
+    return b.empty() ? Box{} : Box{b.back().text, b.back().style, b.back().title};
+  }
+  QString PathOf(const char* name) { return folder_.filePath(QLatin1String(name)); }
+  void Read(Path p) { platform_.QueueFileAnswer(p); window_->ReadCalculationFileCommand(); }
+  void Write(Path p) { platform_.QueueFileAnswer(p); window_->WriteCalculationFileCommand(); }
+
+  QTemporaryDir folder_;
+  ScriptedPlatformServices platform_;
+  std::unique_ptr<FrmMain> window_;
+};
+
+TEST_F(WindowTest, StartsWithTheControlsWhereTheLayoutPutsThemAtAFixedSize) {
+  const MainWindowLayout& l = window_->Layout();
+  const auto pixels = [&](const TwipRect& r) {
+    const PixelRect p = ToPixels(r, window_->logicalDpiX(), window_->logicalDpiY());
+    return QRect(p.x, p.y, p.width, p.height);
+  };
+  for (int i = 0; i < kHistoryRows; ++i) {
+    EXPECT_EQ(TxtSav(i)->geometry(), pixels(l.formula_rows[i])) << i;
+    EXPECT_EQ(LblSav(i)->geometry(), pixels(l.result_rows[i])) << i;
+  }
+  EXPECT_EQ(TxtExp()->geometry(), pixels(l.expression));
+  EXPECT_EQ(LblVal()->geometry(), pixels(l.result));
+  EXPECT_EQ(Control("CmdEnt")->geometry(), pixels(l.calculate));
+  window_->show();
+  window_->resize(window_->size() * 2);
+  EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
+  EXPECT_EQ(window_->centralWidget()->size(),
+            pixels({0, 0, l.client_width, l.client_height}).size());
+}
+
+// A blank formula only returns the focus. A result goes to LblVal and, trimmed, into row 9 (TxtExp
+// keeps it as typed) and enables Scrittura; ten rows are kept. Notices are plain message boxes.
+TEST_F(WindowTest, RunsShiftTheHistory) {
+  window_->show();
+  for (const char* blank : {"", "      "}) {
+    Control("CmdEnt")->setFocus();
+    Run(blank);
+    EXPECT_EQ(window_->focusWidget(), TxtExp()) << '"' << blank << '"';
+    EXPECT_EQ(Shown(), (Screen{kUnused, blank, "", false}));
+  }
+  const HistoryRow cases[] = {
+      {"2+3", "5"}, {"1/2", ".5"}, {"-2", "-2"}, {"1/3", ".3333333"}, {"-(1/4)", "-.25"},
+      {"123456789", "1.234568E+08"}, {"0.0000000001", "1E-10"}, {"1E+39", "**************"},
+      {"SUM(1,2,3)", "6"}, {"7*1", "7"}, {"8", "8"}};
+  for (const HistoryRow& c : cases) {
+    Run("  " + c.formula + " ");
+    EXPECT_EQ(Shown(), (Screen{window_->CurrentHistory(), "  " + c.formula + " ", c.result, true}));
+    EXPECT_EQ(Row(9), c);
+  }
+  for (int i = 0; i < kHistoryRows; ++i) EXPECT_EQ(Row(i), cases[i + 1]) << i;
+  EXPECT_TRUE(platform_.boxes().empty() && platform_.modals().empty());
+  Run("C_X2(1E+9,1E+9)");  // and the run still completes
+  EXPECT_EQ(LastBox(), (Box{"Errori nel Calcolo della Funzione", kBoxOk, "D_X2"}));
+  EXPECT_EQ(Row(9).formula, "C_X2(1E+9,1E+9)");
+}
+
+// A failed run, first or after a success with Lista Errori checked, leaves the screen as it was;
+// a compile failure shows the window "Numerella" with one button, and the listing if checked.
+TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
+  const std::pair<const char*, bool> cases[] = {  // formula, fails to compile (else to evaluate)
+      {"2+", true}, {"(1", true}, {"FOO(1)", true}, {"1/0", false}, {"LOG(0)", false},
+      {"SQR(-1)", false}};
+  for (const bool after_success : {false, true}) {
+    for (const auto& [formula, compile_failure] : cases) {
+      SCOPED_TRACE(formula + (after_success ? " after 7, listing checked"s : " first"s));
+      window_ = std::make_unique<FrmMain>(platform_);
+      EXPECT_FALSE(Control<QAction>("MnuSerLis")->isChecked());
+      if (after_success) { Run("7"); Control<QAction>("MnuSerLis")->trigger(); }
+      TxtExp()->setPlainText(formula);
+      const Screen before = Shown();
+      const std::size_t boxes = platform_.boxes().size(), modals = platform_.modals().size();
+      window_->RunCalculation();
+      EXPECT_EQ(Shown(), before);
+      EXPECT_EQ(platform_.modals().size(), modals + (compile_failure ? 1 : 0));
+      EXPECT_EQ(platform_.boxes().size(), boxes + (compile_failure ? 0 : 1));
+      if (!compile_failure) {
+        EXPECT_EQ(LastBox(), (Box{"Errore di Esecuzione", kBoxOk, "NUMERELLA"}));
+        continue;
+      }
+      QStringList captions;  // of the buttons the message window showed
+      for (QPushButton* b : FrmMsg::Instance().findChildren<QPushButton*>()) {
+        if (b->isVisibleTo(&FrmMsg::Instance())) captions << b->text();
+      }
+      EXPECT_EQ(captions, QStringList{"&Continua"});
+      EXPECT_EQ(platform_.modals().back().title, "Numerella");
+      const std::string listing = window_->compiler().CompileListing();
+      EXPECT_EQ(listing == "***Errori di Compilazione", !after_success) << listing;
+      EXPECT_EQ(listing.find('\r') != std::string::npos, after_success) << listing;
+    }
+  }
+}
+
+TEST_F(WindowTest, EnterRunsExactlyOneCalculationWhereverAndRowsPassKeysOn) {
+  ShowAndActivate();
+  const std::pair<const char*, Qt::Key> cases[] = {  // the control with the focus, the key
+      {"TxtExp", Qt::Key_Return},  {"TxtExp", Qt::Key_Enter},  {"CmdEnt", Qt::Key_Return},
+      {"TxtSav3", Qt::Key_Return}, {"LblSav5", Qt::Key_Enter}, {"LblVal", Qt::Key_Return},
+      {"CmdExi", Qt::Key_Return}};
+  int runs = 0;
+  for (const auto& [focus, key] : cases) {
+    SCOPED_TRACE(focus + (key == Qt::Key_Enter ? " keypad Enter"s : " Return"s));
+    TxtExp()->setPlainText(QString::number(++runs));
+    Control(focus)->setFocus();
+    QTest::keyClick(Control(focus), key);
+    EXPECT_EQ(Row(8).formula, runs > 1 ? std::to_string(runs - 1) : " ");  // shifted once
+    EXPECT_EQ(Row(9).formula, std::to_string(runs));
+    EXPECT_EQ(Expression(), std::to_string(runs));  // no line break was inserted
+    EXPECT_TRUE(window_->isVisible());
+  }
+  // Typing and editing keys in a history row go on in TxtExp; command keys stay with the row,
+  // whose text (like the results) can be selected and copied.
+  Run("2+3");
+  TxtExp()->clear();
+  TxtSav(9)->setFocus();
+  QTest::keyClicks(TxtSav(9), "4*");
+  EXPECT_EQ(std::tuple(window_->focusWidget(), Row(9).formula, Expression()),
+            std::tuple(static_cast<QWidget*>(TxtExp()), "2+3"s, "4*"s));
+  TxtSav(1)->setFocus();
+  QTest::keyClick(TxtSav(1), Qt::Key_Backspace);
+  EXPECT_EQ(std::pair(window_->focusWidget(), Row(1).formula),
+            std::pair(static_cast<QWidget*>(TxtExp()), " "s));
+  TxtSav(9)->setFocus();
+  QTest::keyClick(TxtSav(9), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(std::pair(window_->focusWidget(), TxtSav(9)->selectedText()),
+            std::pair(static_cast<QWidget*>(TxtSav(9)), QString("2+3")));
+  EXPECT_TRUE(LblSav(9)->textInteractionFlags() & Qt::TextSelectableByMouse);
+  EXPECT_TRUE(LblVal()->textInteractionFlags() & Qt::TextSelectableByMouse);
+}
+
+// A read sets all ten rows and enables Scrittura; 1 GB of zero bytes is read bounded.
+TEST_F(WindowTest, ReadFilesSetTheScreen) {
+  History h = kUnused;
+  h[3] = {"\xe8\xe9\xf2\xb0", "**************"};
+  h[9] = {"caff\xe8", "\x80\x9f\xa3\xff"};
+  Put(PathOf("latin1.nmr"), WriteCalculationFile(h));
+  Read(PathOf("latin1.nmr"));
+  EXPECT_EQ(Shown(), (Screen{h, "caff\xe8", "\x80\x9f\xa3\xff", true}));
+  Write(PathOf("again.nmr"));
+  EXPECT_EQ(Contents(PathOf("again.nmr")), WriteCalculationFile(h));
+  Put(PathOf("huge.nmr"), "");
+  ASSERT_TRUE(QFile::resize(PathOf("huge.nmr"), qint64(1) << 30));  // sparse on disk
+  Read(PathOf("huge.nmr"));
+  EXPECT_LE(Row(0).formula.size(), kMaxFieldBytes);
+  EXPECT_EQ(Row(9), (HistoryRow{"", ""}));
+  EXPECT_TRUE(platform_.boxes().empty());
+}
+
+// Cancel, an empty name, a missing file or folder, a folder to write, the platform failing to
+// open or save: each shows its message; the screen stays, and by the atomic save the old file.
+TEST_F(WindowTest, FailedFileCommandsChangeNothing) {
+  Run("2+3");
+  const Screen before = Shown();
+  const QString old = PathOf("old.nmr");
+  Put(old, "\"old content\"\r\n");
+  const std::tuple<bool, Path, bool> cases[] = {  // save, the dialog's answer, the platform fails
+      {false, std::nullopt, false},          {false, QString(), false}, {false, old, true},
+      {false, PathOf("missing.nmr"), false}, {false, PathOf("no/such/dir/x.nmr"), false},
+      {true, std::nullopt, false},           {true, QString(), false},  {true, old, true},
+      {true, folder_.path(), false}};
+  for (const auto& [save, answer, fail] : cases) {
+    SCOPED_TRACE(answer.value_or("<cancel>").toStdString() + (save ? " written" : " read"));
+    platform_.FailNextReads(fail && !save ? 1 : 0);
+    platform_.FailNextSaves(fail && save ? 1 : 0);
+    save ? Write(answer) : Read(answer);
+    EXPECT_EQ(LastBox(), (Box{save ? "Errore di Specificazione del File" : "File Inesistente",
+                              kBoxOkExclamation, "Lettura File"}));
+    EXPECT_EQ(Contents(old), "\"old content\"\r\n");
+    EXPECT_EQ(Shown(), before);
+  }
+  EXPECT_EQ(platform_.boxes().size(), std::size(cases));
+  Write(old);  // and once the disk works again, the file is replaced whole
+  EXPECT_EQ(Contents(old), WriteCalculationFile(std::get<History>(before)));
+}
+
+// Key presses from typing to a file saved under exactly the chosen name, Ctrl+Q, Ctrl+O in a
+// new window, F1 and ESCI. Both file dialogs offer the two filters, the second chosen.
+TEST_F(WindowTest, TypeComputeSaveQuitAndReadBack) {
+  ShowAndActivate();
+  const auto type = [this](const char* formula, const char* shown) {  // select all, type, Enter
+    QTest::keyClick(TxtExp(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(TxtExp(), QLatin1String(formula));
+    QTest::keyClick(TxtExp(), Qt::Key_Return);
+    EXPECT_EQ(Result(), shown) << formula;
+  };
+  type("2*(3+4)^2", "98");
+  type("SQR(2)", "1.414214");
+  platform_.QueueFileAnswer(PathOf("sessione"));
+  QTest::keyClick(TxtExp(), Qt::Key_S, Qt::ControlModifier);
+  const QByteArray rows = "\"2*(3+4)^2\"\r\n\"98\"\r\n\"SQR(2)\"\r\n\"1.414214\"\r\n";
+  EXPECT_EQ(Contents(PathOf("sessione")), QByteArray("\" \"\r\n").repeated(16) + rows);
+  EXPECT_FALSE(QFile::exists(PathOf("sessione.nmr")));  // no extension added
+  const Screen saved = Shown();
+  QTest::keyClick(TxtExp(), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window_->isVisible());
+
+  window_ = std::make_unique<FrmMain>(platform_);
+  ShowAndActivate();
+  platform_.QueueFileAnswer(PathOf("sessione"));
+  QTest::keyClick(TxtExp(), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(Shown(), saved);
+  QTest::keyClick(TxtExp(), Qt::Key_F1);
+  EXPECT_EQ(platform_.modals().size(), 1u);  // the function list
+  Control<QPushButton>("CmdExi")->click();
+  EXPECT_FALSE(window_->isVisible());
+  const QStringList filters{"Tutti i File (*)", "File Numerella (*.nmr)"};
+  ASSERT_EQ(platform_.file_dialogs().size(), 2u);
+  for (const auto& d : platform_.file_dialogs()) {  // Scrittura, then Lettura
+    EXPECT_EQ(std::tuple(d.save, d.filters, d.selected_filter, d.folder),
+              std::tuple(&d == &platform_.file_dialogs()[0], filters, 1, QDir::currentPath()));
+  }
+}
+
+}  // namespace
+}  // namespace numerella
