@@ -60,13 +60,14 @@ for label in labels:
 print("\n## Compiler scaling on worst-case shapes (µs per compilation)\n")
 shapes = {}
 for b in scaling["benchmarks"]:
-    shapes.setdefault(b["label"], {})[int(b["chars"])] = b["real_time"]
+    shapes.setdefault(b["label"].replace("_", " "), {})[int(b["chars"])] = b["real_time"]
 sizes = sorted({n for s in shapes.values() for n in s})
 print("| shape | " + " | ".join(str(n) for n in sizes) + " | 32767 ÷ 4096 |")
 print("|---|" + "---:|" * (len(sizes) + 1))
 with open(os.path.join(out_dir, "scaling.dat"), "w") as dat:
     for shape, row in shapes.items():
-        print(f"| {shape} | " + " | ".join(f"{row.get(n, float('nan')):.1f}" for n in sizes) +
+        cells = (f"{t:.1f}" if t >= 1 else f"{t:.3f}" for t in (row.get(n, float("nan")) for n in sizes))
+        print(f"| {shape} | " + " | ".join(cells) +
               f" | {row[32767] / row[4096]:.2f} |")
         dat.write(f"\"{shape}\"\n")
         for n in sizes:
@@ -85,6 +86,15 @@ print(f"| start-up and one formula, per process | {float(start_s) / 200 * 1000:.
 if window != "none":
     print("\n## The window (offscreen)\n")
     print("| measurement | value |\n|---|---:|")
+    labels = {
+        "main_to_shown_ms": ("from main() to the window shown, first start", "ms"),
+        "process_start_to_shown_ms": ("from exec to the window shown, mean of 20 starts", "ms"),
+        "rss_after_start_KiB": ("resident memory after start-up", "KiB"),
+        "rss_after_1000_calculations_KiB": ("resident memory after 1,000 calculations", "KiB"),
+        "rss_after_10000_calculations_KiB": ("resident memory after 10,000 calculations", "KiB"),
+        "window_calculation_us": ("one calculation in the window, with its dialogs answered", "µs"),
+    }
     for item in window.split():
         key, value = item.split("=")
-        print(f"| {key.replace('_', ' ')} | {value} |")
+        label, unit = labels.get(key, (key.replace("_", " "), ""))
+        print(f"| {label} | {value} {unit} |")
