@@ -47,6 +47,12 @@ print("One-shot is what a calculator does per key press: compile, bind the regis
       "same formulas in its syntax; its one-shot is `SetExpr` + `Eval` on a parser object with "
       "the functions it lacks (GAM, C_N, D_B, C_T, STD) defined as callbacks. *Fresh parser* "
       "also constructs the parser object each time.\n")
+print("The formulas: arith `2*(3+4)^2`, trig `SIN(0.5)^2+COS(0.5)^2`, signs `-3^2+8/2/2`, "
+      "normal `C_N(1.96,0,1)`, binom_t `D_B(3,10,0.3)+C_T(2.015,5)`, sum10 "
+      "`SUM(1,2,3,4,5,6,7,8,9,10)`, avg_std `AVG(STD(1,2,3),GAM(5))`, ops100 a sum of 100 "
+      "operands. The peer folds constant formulas into one value when it parses them, so its "
+      "evaluate-only time is that of returning a number; Numerella evaluates every instruction "
+      "each time, as its registers may be re-bound.\n")
 print("| formula | compile | evaluate | one-shot | peer one-shot | peer fresh parser | "
       "peer evaluate | one-shot ÷ peer one-shot |")
 print("|---|---:|---:|---:|---:|---:|---:|---:|")
