@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 
+#include "platform/latin1.h"
+
 namespace numerella {
 
 namespace {
@@ -33,7 +35,7 @@ ExpressionBox::ExpressionBox(QWidget* parent) : QPlainTextEdit(parent) {
   setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 }
 
-std::string ExpressionBox::Formula() const { return toPlainText().toLatin1().toStdString(); }
+std::string ExpressionBox::Formula() const { return ToBytes(toPlainText()); }
 
 void ExpressionBox::keyPressEvent(QKeyEvent* event) {
   if (IsEnter(event)) {

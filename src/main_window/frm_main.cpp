@@ -12,7 +12,7 @@
 #include <cmath>
 
 #include "main_window/entry_boxes.h"
-#include "main_window/latin1.h"
+#include "platform/latin1.h"
 #include "platform/platform_fonts.h"
 
 namespace numerella {

@@ -10,7 +10,7 @@
 #include "evaluator/calculation.h"
 #include "main_window/entry_boxes.h"
 #include "main_window/frm_main.h"
-#include "main_window/latin1.h"
+#include "platform/latin1.h"
 #include "message_window/mod_msg.h"
 #include "platform/platform_services.h"
 

@@ -6,19 +6,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/twips.h"
+
 namespace numerella {
 
 inline constexpr int kHistoryRows = 10;
-inline constexpr double kTwipsPerInch = 1440.0;
-
-struct TwipRect {
-  double left = 0;
-  double top = 0;
-  double width = 0;
-  double height = 0;
-
-  friend bool operator==(const TwipRect&, const TwipRect&) = default;
-};
 
 struct MainWindowLayout {
   std::array<TwipRect, kHistoryRows> formula_rows;  // TxtSav(0) .. TxtSav(9)
@@ -45,9 +37,6 @@ MainWindowLayout ComputeMainWindowLayout(std::int32_t cw, std::int32_t ch,
 // A length measured in device pixels at the given dots per inch, as whole twips; halves go to
 // the even neighbour.
 std::int32_t PixelsToWholeTwips(double pixels, double dpi);
-
-// A twips length in device pixels at the given dots per inch (not rounded).
-inline double TwipsToPixels(double twips, double dpi) { return twips * dpi / kTwipsPerInch; }
 
 // A twips rectangle in whole pixels. The edges are rounded, not the sizes, so that rectangles
 // that touch in twips also touch in pixels.

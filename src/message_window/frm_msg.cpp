@@ -14,6 +14,7 @@
 #include "message_window/cp437.h"
 #include "message_window/mod_msg.h"
 #include "platform/platform_fonts.h"
+#include "platform/twips.h"
 
 // Resources of a static library must be registered by hand, from the global namespace.
 static void InitMessageIcons() { Q_INIT_RESOURCE(message_icons); }
@@ -22,7 +23,6 @@ namespace numerella {
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440;
 constexpr double kButtonFontPoints = 7.8;
 
 int ToPixels(double twips, double pixels_per_twip) {

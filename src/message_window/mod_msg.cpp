@@ -11,6 +11,7 @@
 #include "message_window/frm_msg.h"
 #include "message_window/msg_layout.h"
 #include "message_window/text_wrap.h"
+#include "platform/latin1.h"
 #include "platform/platform_services.h"
 
 namespace numerella {
@@ -33,21 +34,21 @@ int CountOrDrawLines(FrmMsg& window, const std::string& text, double limit, doub
 }
 
 // The owner's outer rectangle in twips, or nullopt when there is no owner to read.
-std::optional<TwipsRect> OwnerRect(const QWidget* owner, double pixels_per_twip) {
+std::optional<TwipRect> OwnerRect(const QWidget* owner, double pixels_per_twip) {
   if (owner == nullptr) return std::nullopt;
   const QRect r = owner->window()->frameGeometry();
-  return TwipsRect{r.left() / pixels_per_twip, r.top() / pixels_per_twip,
-                   r.width() / pixels_per_twip, r.height() / pixels_per_twip};
+  return TwipRect{r.left() / pixels_per_twip, r.top() / pixels_per_twip,
+                  r.width() / pixels_per_twip, r.height() / pixels_per_twip};
 }
 
 // Steps 13 and 14: caption, client size and position over the owner.
 void SizeAndPlace(FrmMsg& frm, QWidget* owner, const std::string& title, const MsgLayout& l) {
-  frm.setWindowTitle(QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+  frm.setWindowTitle(FromBytes(title));
   frm.SetClientSizeTwips(l.inner_w, l.inner_h);
   const double ppt = frm.PixelsPerTwip();
   const QScreen* screen = owner != nullptr ? owner->screen() : QApplication::primaryScreen();
   const QSize screen_px = screen != nullptr ? screen->geometry().size() : QSize(0, 0);
-  const TwipsRect place =
+  const TwipRect place =
       PlaceMsgWindow(OwnerRect(owner, ppt), screen_px.width() / ppt, screen_px.height() / ppt,
                      frm.ClientWidthTwips() + frm.FrameWidthTwips(),
                      frm.ClientHeightTwips() + frm.FrameHeightTwips());
@@ -61,7 +62,7 @@ void PlaceControls(FrmMsg& frm, int icon_kind, int n, const std::vector<std::str
   for (int k = 1; k <= n; ++k) {
     QPushButton& button = frm.Button(k - 1);
     const std::string caption = static_cast<std::size_t>(k) < captions.size() ? captions[k] : "";
-    button.setText(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+    button.setText(FromBytes(caption));
     frm.PlaceTwips(button, l.button_lefts[static_cast<std::size_t>(k - 1)], l.button_top);
     button.show();
   }

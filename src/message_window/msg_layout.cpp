@@ -58,8 +58,8 @@ MsgLayout ComputeMsgLayout(const MsgMeasures& m, const MsgContent& c) {
   return l;
 }
 
-TwipsRect PlaceMsgWindow(const std::optional<TwipsRect>& owner, double screen_w, double screen_h,
-                         double outer_w, double outer_h) {
+TwipRect PlaceMsgWindow(const std::optional<TwipRect>& owner, double screen_w, double screen_h,
+                        double outer_w, double outer_h) {
   double cx = 0;
   double cy = 0;
   if (owner) {
@@ -68,7 +68,7 @@ TwipsRect PlaceMsgWindow(const std::optional<TwipsRect>& owner, double screen_w,
   }
   if (cx == 0) cx = screen_w / 2;
   if (cy == 0) cy = screen_h / 2;
-  TwipsRect r{cx - outer_w / 2, cy - outer_h / 2, outer_w, outer_h};
+  TwipRect r{cx - outer_w / 2, cy - outer_h / 2, outer_w, outer_h};
   if (r.top < 0) r.top = 0;
   if (r.left < 0) r.left = 0;
   return r;

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/twips.h"
+
 namespace numerella {
 
 // What the window measures before laying itself out.
@@ -53,17 +55,10 @@ double TextColumnWidth(double widest_line, double cell_w);
 // The whole layout; line_count must have been counted against TextColumnWidth.
 MsgLayout ComputeMsgLayout(const MsgMeasures& m, const MsgContent& c);
 
-struct TwipsRect {
-  double left = 0;
-  double top = 0;
-  double width = 0;
-  double height = 0;
-};
-
 // Top-left corner of the window (outer size outer_w x outer_h) centred over owner's outer
 // rectangle, or over the screen when the owner cannot be read; a centre coordinate that comes
 // out exactly 0 is replaced by the screen's. Clamped to 0 at the top and left only.
-TwipsRect PlaceMsgWindow(const std::optional<TwipsRect>& owner, double screen_w, double screen_h,
-                         double outer_w, double outer_h);
+TwipRect PlaceMsgWindow(const std::optional<TwipRect>& owner, double screen_w, double screen_h,
+                        double outer_w, double outer_h);
 
 }  // namespace numerella

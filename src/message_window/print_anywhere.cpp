@@ -14,12 +14,11 @@
 
 #include "message_window/window_picture.h"
 #include "platform/platform_services.h"
+#include "platform/twips.h"
 
 namespace numerella {
 
 namespace {
-
-constexpr double kTwipsPerInch = 1440;
 
 // Switches a paged target to the picture's orientation; returns the orientation to restore.
 std::optional<QPageLayout::Orientation> TurnPage(QPaintDevice& dest, const QSizeF& picture) {

@@ -5,10 +5,12 @@
 #include <QFontDatabase>
 #include <QString>
 
+#include "platform/latin1.h"
+
 namespace numerella {
 
 QFont PlatformFont(std::string_view name, double points) {
-  const QString wanted = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+  const QString wanted = FromBytes(name);
   QFont font;
   if (wanted.compare(QStringLiteral("terminal"), Qt::CaseInsensitive) == 0) {
     font = QFontDatabase::families().contains(QStringLiteral("DejaVu Sans Mono"))

@@ -11,13 +11,11 @@
 #include <QSaveFile>
 #include <QWindow>
 
+#include "platform/latin1.h"
+
 namespace numerella {
 
 namespace {
-
-QString FromLatin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::optional<QString> RunFileDialog(QWidget* owner, const QString& title,
                                      const QStringList& filters, int selected_filter,
@@ -53,9 +51,9 @@ void QtPlatformServices::ShowModal(QDialog& dialog, QWidget* owner) {
 int QtPlatformServices::ShowMessageBox(QWidget* owner, const std::string& text, int style,
                                        const std::string& title) {
   QMessageBox box(owner);
-  box.setWindowTitle(FromLatin1(title));
+  box.setWindowTitle(FromBytes(title));
   // Lines of the system's texts are separated by carriage returns.
-  QString shown = FromLatin1(text);
+  QString shown = FromBytes(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   box.setText(shown);

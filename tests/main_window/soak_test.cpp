@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "main_window/frm_main.h"
-#include "main_window/latin1.h"
+#include "platform/latin1.h"
 #include "platform/unattended_platform_services.h"
 
 namespace numerella {

@@ -12,7 +12,7 @@
 #include <clocale>
 
 #include "main_window/frm_main.h"
-#include "main_window/latin1.h"
+#include "platform/latin1.h"
 #include "message_window/frm_msg.h"
 #include "platform/scripted_platform_services.h"
 

@@ -51,15 +51,15 @@ TEST(MsgLayoutTest, FiguresOfTheEdgeCasesAndPlacement) {
            {0, 0}, {7679, 7679}, {7680, 7680}, {7681, 7680}, {100000, 7680}})
     EXPECT_EQ(TextColumnWidth(widest, 96), column) << widest;  // capped at 80 cells
   // Placing a window of 3000 x 2000 over its owner or on a screen of 19200 x 10800.
-  const std::tuple<const char*, std::optional<TwipsRect>, double, double> placements[] = {
-      {"over the owner", TwipsRect{4000, 3000, 6000, 4000}, 5500, 4000},
+  const std::tuple<const char*, std::optional<TwipRect>, double, double> placements[] = {
+      {"over the owner", TwipRect{4000, 3000, 6000, 4000}, 5500, 4000},
       {"no owner: screen centre", std::nullopt, 8100, 4400},
-      {"owner near the top-left corner", TwipsRect{0, 0, 1000, 1000}, 0, 0},
-      {"centre at x = 0 takes the screen's", TwipsRect{-500, 3000, 1000, 4000}, 8100, 4000},
-      {"beyond the bottom right is left there", TwipsRect{18000, 10000, 4000, 2000}, 18500, 10000},
+      {"owner near the top-left corner", TwipRect{0, 0, 1000, 1000}, 0, 0},
+      {"centre at x = 0 takes the screen's", TwipRect{-500, 3000, 1000, 4000}, 8100, 4000},
+      {"beyond the bottom right is left there", TwipRect{18000, 10000, 4000, 2000}, 18500, 10000},
   };
   for (const auto& [name, owner, left, top] : placements) {
-    const TwipsRect r = PlaceMsgWindow(owner, 19200, 10800, 3000, 2000);
+    const TwipRect r = PlaceMsgWindow(owner, 19200, 10800, 3000, 2000);
     EXPECT_EQ(std::pair(r.left, r.top), std::pair(left, top)) << name;
   }
 }
