@@ -1,16 +1,21 @@
 // The window's start-up time and memory, offscreen:
-//   window_bench            prints main_to_shown_ms=..., rss_* = ... for the run report
+//   window_bench            prints main_to_shown_ms=..., rss_* = ... for the run report, and
+//                           the CPU time of a keystroke in a short and in a 64 KiB formula
 //   window_bench --startup  shows the window and quits (run.sh times whole processes)
 // The 10,000 calculations mix results, compile errors (with and without the listing) and
 // failed evaluations; every dialog they raise is answered at once.
 #include <QAction>
 #include <QApplication>
 #include <QPlainTextEdit>
+#include <QKeyEvent>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <ctime>
 #include <string>
+#include <vector>
 
 #include "main_window/frm_main.h"
 #include "platform/unattended_platform_services.h"
@@ -38,6 +43,45 @@ void RunCalculations(numerella::FrmMain& window, QPlainTextEdit& box, QAction& l
     window.RunCalculation();
     if (i % 50 == 0) QApplication::processEvents();
   }
+}
+
+double ProcessCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// The median CPU time of one typed character at the end of a formula of `length` characters
+// in the expression box, the window shown and repainted after each key as on a desktop.
+double KeystrokeMedianMs(QWidget& window, QPlainTextEdit& box, int length, int keys) {
+  QString formula;
+  while (formula.size() + 2 < length) formula += QStringLiteral("1+");
+  formula += QStringLiteral("1");
+  box.setPlainText(formula);
+  box.moveCursor(QTextCursor::End);
+  box.setFocus();
+  QApplication::processEvents();
+  std::vector<double> times;
+  for (int i = 0; i < keys; ++i) {
+    const double start = ProcessCpuMs();
+    QKeyEvent press(QEvent::KeyPress, i % 2 == 0 ? Qt::Key_Plus : Qt::Key_1, Qt::NoModifier,
+                    i % 2 == 0 ? QStringLiteral("+") : QStringLiteral("1"));
+    QApplication::sendEvent(&box, &press);
+    window.repaint();
+    QApplication::processEvents();
+    times.push_back(ProcessCpuMs() - start);
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+// Typing into a 64 KiB formula (the longest field a calculation file keeps) against typing
+// into a short one, measured in the same run.
+void PrintKeystrokeTimes(QWidget& window, QPlainTextEdit& box) {
+  const double short_ms = KeystrokeMedianMs(window, box, 20, 41);
+  const double long_ms = KeystrokeMedianMs(window, box, 64 * 1024, 21);
+  std::printf("keystroke_20_chars_ms=%.3f keystroke_64KiB_ms=%.3f keystroke_ratio=%.1f\n",
+              short_ms, long_ms, long_ms / short_ms);
 }
 
 }  // namespace
@@ -70,5 +114,6 @@ int main(int argc, char** argv) {
       "main_to_shown_ms=%.1f rss_after_start_KiB=%ld rss_after_1000_calculations_KiB=%ld "
       "rss_after_10000_calculations_KiB=%ld window_calculation_us=%.1f\n",
       shown_ms, after_start, after_1000, after_10000, per_calc_us);
+  PrintKeystrokeTimes(window, *box);
   return 0;
 }

@@ -8,6 +8,8 @@ if(NUMERELLA_GUI)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${CMAKE_SOURCE_DIR}/data/${NUMERELLA_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${CMAKE_SOURCE_DIR}/data/${NUMERELLA_APP_ID}.mime.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${NUMERELLA_APP_ID}.xml)
   foreach(size 16 22 24 32 48 64 128 256)
     install(FILES ${CMAKE_SOURCE_DIR}/data/icons/hicolor/${size}x${size}/apps/${NUMERELLA_APP_ID}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)

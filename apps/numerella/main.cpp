@@ -1,12 +1,16 @@
 // The Numerella window program: Qt's Italian texts for the standard dialogs, the desktop's
-// platform services, and the main window.
+// platform services, the main window, and a calculation file named on the command line.
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 #include <clocale>
+#include <cstdio>
 
+#include "main_window/command_line.h"
 #include "main_window/frm_main.h"
 #include "platform/qt_platform_services.h"
 
@@ -30,8 +34,27 @@ int main(int argc, char** argv) {
     QApplication::installTranslator(&qt_texts);
   }
 
+  const numerella::StartRequest request =
+      numerella::ParseStartArguments(QApplication::arguments());
+  switch (request.kind) {
+    case numerella::StartRequest::Kind::kHelp:
+    case numerella::StartRequest::Kind::kVersion:
+      std::fputs(request.text.toLocal8Bit().constData(), stdout);
+      return 0;
+    case numerella::StartRequest::Kind::kError:
+      std::fprintf(stderr, "numerella: %s\n", request.text.toLocal8Bit().constData());
+      return 2;
+    case numerella::StartRequest::Kind::kOpen:
+      break;
+  }
+
   numerella::QtPlatformServices platform;
   numerella::FrmMain window(platform);
   window.show();
+  if (!request.file.isEmpty()) {
+    // Read once the window is on the screen, so that a failure's message box has its owner.
+    const QString path = QFileInfo(request.file).absoluteFilePath();
+    QTimer::singleShot(0, &window, [&window, path] { window.ReadCalculationFileAt(path); });
+  }
   return QApplication::exec();
 }

@@ -1,8 +1,15 @@
-// The expression box and the read-only history rows of the main window.
+// The expression box, the read-only history rows and the result labels of the main window.
 #include "main_window/entry_boxes.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <algorithm>
+#include <functional>
+#include <limits>
 
 #include "platform/latin1.h"
 
@@ -27,21 +34,97 @@ QString PrintableOnly(const QString& text) {
   return out;
 }
 
+// The small menu of a read-only text: copy the selection, select everything.
+QMenu* CopyMenu(QWidget* parent, bool has_selection, const std::function<void()>& copy,
+                const std::function<void()>& select_all) {
+  auto* menu = new QMenu(parent);
+  menu->setObjectName(QStringLiteral("MenuCopia"));
+  QAction* copy_action = menu->addAction(
+      QStringLiteral("&Copia\t") + QKeySequence(QKeySequence::Copy).toString(
+                                       QKeySequence::NativeText));
+  copy_action->setObjectName(QStringLiteral("Copia"));
+  copy_action->setEnabled(has_selection);
+  QObject::connect(copy_action, &QAction::triggered, parent, copy);
+  menu->addSeparator();
+  QAction* all_action = menu->addAction(
+      QStringLiteral("Seleziona &tutto\t") + QKeySequence(QKeySequence::SelectAll).toString(
+                                                 QKeySequence::NativeText));
+  all_action->setObjectName(QStringLiteral("SelezionaTutto"));
+  QObject::connect(all_action, &QAction::triggered, parent, select_all);
+  return menu;
+}
+
+void ShowMenu(QMenu* menu, const QPoint& global_position) {
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(global_position);
+}
+
 }  // namespace
 
 ExpressionBox::ExpressionBox(QWidget* parent) : QPlainTextEdit(parent) {
   setTabChangesFocus(true);
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  FitWrapMode(0);
+  connect(this, &QPlainTextEdit::textChanged, this,
+          [this] { FitWrapMode(document()->characterCount()); });
 }
 
-std::string ExpressionBox::Formula() const { return ToBytes(toPlainText()); }
+void ExpressionBox::FitWrapMode(qsizetype length) {
+  // Short formulas wrap between words where they can, so that numbers and names stay whole.
+  // A formula has few places to break a line, and looking for them costs time that grows with
+  // the square of its length: a 64 KiB formula took about half a second per key. Long texts
+  // therefore wrap at the edge of the box.
+  const QTextOption::WrapMode mode = length > kLongFormula
+                                         ? QTextOption::WrapAnywhere
+                                         : QTextOption::WrapAtWordBoundaryOrAnywhere;
+  if (wordWrapMode() != mode) setWordWrapMode(mode);
+}
+
+QString ExpressionBox::Text() const {
+  // toPlainText() would turn no-break spaces (byte 160) into blanks; the raw text keeps every
+  // character, and the box holds one paragraph (line breaks never get in).
+  QString text = document()->toRawText();
+  for (QChar& c : text) {
+    if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) c = u' ';
+  }
+  return text;
+}
+
+std::string ExpressionBox::Formula() const { return ToBytes(Text()); }
+
+void ExpressionBox::SetFormula(const QString& text) {
+  FitWrapMode(text.size());  // before the text is laid out
+  setPlainText(text);
+  moveCursor(QTextCursor::End);
+}
+
+void ExpressionBox::SelectPart(int start, int length) {
+  const int size = document()->characterCount() - 1;  // without the closing paragraph mark
+  start = std::clamp(start, 0, size);
+  length = std::clamp(length, 0, size - start);
+  QTextCursor cursor = textCursor();
+  cursor.setPosition(start);
+  cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+  setTextCursor(cursor);
+}
 
 void ExpressionBox::keyPressEvent(QKeyEvent* event) {
   if (IsEnter(event)) {
     event->accept();
     emit enterPressed();
     return;
+  }
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (plain && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+    // The cursor on the first (last) line of the wrapped text cannot move up (down).
+    QTextCursor probe = textCursor();
+    probe.clearSelection();
+    const bool up = event->key() == Qt::Key_Up;
+    if (!probe.movePosition(up ? QTextCursor::Up : QTextCursor::Down)) {
+      event->accept();
+      emit historyStep(up);
+      return;
+    }
   }
   QPlainTextEdit::keyPressEvent(event);
 }
@@ -55,10 +138,20 @@ void ExpressionBox::insertFromMimeData(const QMimeData* source) {
       c = u' ';
     }
   }
+  FitWrapMode(document()->characterCount() + text.size());
   insertPlainText(text);
 }
 
-HistoryBox::HistoryBox(QWidget* parent) : QLineEdit(parent) { setReadOnly(true); }
+HistoryBox::HistoryBox(QWidget* parent) : QLineEdit(parent) {
+  setReadOnly(true);
+  // A line edit keeps 32767 characters by default; a row shows and saves back every character
+  // of what was computed or read.
+  setMaxLength(std::numeric_limits<int>::max());
+}
+
+QMenu* HistoryBox::CreateCopyMenu() {
+  return CopyMenu(this, hasSelectedText(), [this] { copy(); }, [this] { selectAll(); });
+}
 
 void HistoryBox::keyPressEvent(QKeyEvent* event) {
   if (!TypesText(event)) {
@@ -72,6 +165,57 @@ void HistoryBox::keyPressEvent(QKeyEvent* event) {
   } else {
     event->accept();
   }
+}
+
+void HistoryBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QLineEdit::mouseDoubleClickEvent(event);
+    return;
+  }
+  event->accept();
+  emit recalled();
+}
+
+void HistoryBox::contextMenuEvent(QContextMenuEvent* event) {
+  ShowMenu(CreateCopyMenu(), event->globalPos());
+  event->accept();
+}
+
+ResultLabel::ResultLabel(const QString& caption, Qt::Alignment alignment, QWidget* parent)
+    : QLabel(parent), caption_(caption) {
+  setAlignment(alignment | Qt::AlignVCenter);
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  setFocusPolicy(Qt::StrongFocus);  // a Tab stop, so that results can be read from the keyboard
+  setTextFormat(Qt::PlainText);  // texts read from a file are shown as they are
+  setAutoFillBackground(true);
+  setAccessibleName(caption_);
+}
+
+void ResultLabel::SetResult(const QString& text) {
+  setText(text);
+  const QString shown = text.trimmed();
+  setAccessibleName(shown.isEmpty() ? caption_ : caption_ + QStringLiteral(": ") + shown);
+}
+
+QMenu* ResultLabel::CreateCopyMenu() {
+  return CopyMenu(
+      this, hasSelectedText(),
+      [this] { QGuiApplication::clipboard()->setText(selectedText()); },
+      [this] { setSelection(0, static_cast<int>(text().size())); });
+}
+
+void ResultLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QLabel::mouseDoubleClickEvent(event);
+    return;
+  }
+  event->accept();
+  setSelection(0, static_cast<int>(text().size()));
+}
+
+void ResultLabel::contextMenuEvent(QContextMenuEvent* event) {
+  ShowMenu(CreateCopyMenu(), event->globalPos());
+  event->accept();
 }
 
 }  // namespace numerella

@@ -4,8 +4,6 @@
 #include <QAction>
 #include <QDir>
 #include <QFontMetricsF>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
@@ -21,24 +19,6 @@ namespace {
 
 constexpr double kWindowPointSize = 10.8;
 constexpr double kButtonPointSize = 7.8;
-
-// A history row's look: the light 3D shade behind the window text.
-void PaintHistoryBackground(QWidget* widget, QPalette::ColorRole role) {
-  QPalette palette = widget->palette();
-  palette.setColor(role, palette.color(QPalette::Midlight));
-  palette.setColor(QPalette::Text, palette.color(QPalette::WindowText));
-  widget->setPalette(palette);
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, Qt::Alignment alignment) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(QLatin1String(name));
-  label->setAlignment(alignment | Qt::AlignVCenter);
-  label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  label->setTextFormat(Qt::PlainText);  // texts read from a file are shown as they are
-  label->setAutoFillBackground(true);
-  return label;
-}
 
 }  // namespace
 
@@ -66,35 +46,50 @@ void FrmMain::CreateControls() {
   txt_exp_ = new ExpressionBox(area_);
   txt_exp_->setObjectName(QStringLiteral("TxtExp"));
   connect(txt_exp_, &ExpressionBox::enterPressed, this, &FrmMain::RunCalculation);
+  connect(txt_exp_, &ExpressionBox::historyStep, this, &FrmMain::StepThroughHistory);
+  connect(txt_exp_, &QPlainTextEdit::textChanged, this, [this] {
+    if (!putting_text_) recall_row_ = kHistoryRows;  // the user edits: a new walk next time
+  });
 
   cmd_ent_ = new QPushButton(QStringLiteral("CALCOLO"), area_);
   cmd_ent_->setObjectName(QStringLiteral("CmdEnt"));
   cmd_ent_->setFont(ButtonFont());
   cmd_ent_->setDefault(true);
+  cmd_ent_->setFocusPolicy(Qt::TabFocus);  // a click leaves the focus where typing goes on
   connect(cmd_ent_, &QPushButton::clicked, this, &FrmMain::RunCalculation);
 
-  lbl_val_ = MakeLabel(area_, "LblVal", Qt::AlignLeft);
+  // ESCI has a row of its own under CALCOLO (the layout places it); Alt+E presses it.
+  cmd_exi_ = new QPushButton(QStringLiteral("&ESCI"), area_);
+  cmd_exi_->setObjectName(QStringLiteral("CmdExi"));
+  cmd_exi_->setFont(ButtonFont());
+  cmd_exi_->setToolTip(QStringLiteral("Chiude la Numerella (Ctrl+Q)"));
+  connect(cmd_exi_, &QPushButton::clicked, this, &QWidget::close);
+
+  lbl_val_ = new ResultLabel(QStringLiteral("Risultato"), Qt::AlignLeft, area_);
+  lbl_val_->setObjectName(QStringLiteral("LblVal"));
 
   for (int i = 0; i < kHistoryRows; ++i) {
     auto* box = new HistoryBox(area_);
     box->setObjectName(QStringLiteral("TxtSav%1").arg(i));
     box->setFrame(false);
-    box->setFocusPolicy(Qt::ClickFocus);  // readable and selectable, but not a tab stop
-    PaintHistoryBackground(box, QPalette::Base);
     connect(box, &HistoryBox::typed, this, &FrmMain::ReturnToExpression);
+    connect(box, &HistoryBox::recalled, this, [this, i] { RecallRow(i); });
     txt_sav_[i] = box;
 
-    QLabel* label = MakeLabel(area_, "", Qt::AlignRight);
+    auto* label = new ResultLabel(QStringLiteral("Cronologia, risultato %1").arg(i + 1),
+                                  Qt::AlignRight, area_);
     label->setObjectName(QStringLiteral("LblSav%1").arg(i));
-    label->setFocusPolicy(Qt::ClickFocus);
-    PaintHistoryBackground(label, QPalette::Window);
     lbl_sav_[i] = label;
   }
+  PaintHistoryRows();
+  NameControlsForScreenReaders();
 }
 
 void FrmMain::CreateMenus() {
+  menuBar()->setAccessibleName(QStringLiteral("Barra dei menu"));
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   file->setObjectName(QStringLiteral("MnuFil"));
+  file->setAccessibleName(QStringLiteral("File"));
   mnu_fil_let_ = file->addAction(QStringLiteral("&Lettura"));
   mnu_fil_let_->setObjectName(QStringLiteral("MnuFilLet"));
   mnu_fil_let_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -106,6 +101,7 @@ void FrmMain::CreateMenus() {
 
   QMenu* services = menuBar()->addMenu(QStringLiteral("&Servizi"));
   services->setObjectName(QStringLiteral("MnuSer"));
+  services->setAccessibleName(QStringLiteral("Servizi"));
   mnu_ser_fun_ = services->addAction(QStringLiteral("&Funzioni Intrinseche"));
   mnu_ser_fun_->setObjectName(QStringLiteral("MnuSerFun"));
   mnu_ser_fun_->setShortcut(QKeySequence(Qt::Key_F1));
@@ -114,24 +110,24 @@ void FrmMain::CreateMenus() {
   mnu_ser_lis_->setObjectName(QStringLiteral("MnuSerLis"));
   mnu_ser_lis_->setCheckable(true);  // each click toggles the listing request
 
-  // ESCI has no room in the drawing area, whose size follows from the font alone; it sits at
-  // the right end of the menu bar and closes the window.
-  cmd_exi_ = new QPushButton(QStringLiteral("ESCI"), menuBar());
-  cmd_exi_->setObjectName(QStringLiteral("CmdExi"));
-  cmd_exi_->setFont(ButtonFont());
-  cmd_exi_->setToolTip(QStringLiteral("Chiude la Numerella (Ctrl+Q)"));
-  connect(cmd_exi_, &QPushButton::clicked, this, &QWidget::close);
   // Ctrl+Q closes at once (a button's own shortcut would only animate a click).
   auto* quit = new QAction(this);
   quit->setObjectName(QStringLiteral("AzioneEsci"));
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   connect(quit, &QAction::triggered, this, &QWidget::close);
   addAction(quit);
-  menuBar()->setCornerWidget(cmd_exi_, Qt::TopRightCorner);
 
+  // Tab: the expression box, CALCOLO, ESCI, the result, then the history rows from the top,
+  // each formula followed by its result, so that every row can be read from the keyboard.
   setTabOrder(txt_exp_, cmd_ent_);
   setTabOrder(cmd_ent_, cmd_exi_);
   setTabOrder(cmd_exi_, lbl_val_);
+  QWidget* previous = lbl_val_;
+  for (int i = 0; i < kHistoryRows; ++i) {
+    setTabOrder(previous, txt_sav_[i]);
+    setTabOrder(txt_sav_[i], lbl_sav_[i]);
+    previous = lbl_sav_[i];
+  }
 }
 
 void FrmMain::StartUp() {
@@ -144,7 +140,7 @@ void FrmMain::StartUp() {
 
   for (int i = 0; i < kHistoryRows; ++i) {
     txt_sav_[i]->setText(QStringLiteral(" "));
-    lbl_sav_[i]->setText(QStringLiteral(" "));
+    lbl_sav_[i]->SetResult(QStringLiteral(" "));
   }
   ApplyLayout();
   txt_exp_->setFocus();
@@ -171,28 +167,12 @@ void FrmMain::ApplyLayout() {
   place(txt_exp_, layout_.expression);
   place(lbl_val_, layout_.result);
   place(cmd_ent_, layout_.calculate);
+  place(cmd_exi_, layout_.exit);
 
   const PixelRect client =
-      ToPixels({0, 0, layout_.client_width, layout_.client_height}, dpi_x, dpi_y);
+      ToPixels({0, 0, layout_.client_width, layout_.area_height}, dpi_x, dpi_y);
   area_->setFixedSize(client.width, client.height);
   layout()->setSizeConstraint(QLayout::SetFixedSize);  // the window keeps its computed size
-}
-
-void FrmMain::keyPressEvent(QKeyEvent* event) {
-  // Enter that no control used (history rows, labels, ESCI): CALCOLO is the window's default
-  // button, so Enter anywhere starts one calculation. The expression box and CALCOLO itself
-  // take Enter before it gets here, so one key press never starts two runs.
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    event->accept();
-    RunCalculation();
-    return;
-  }
-  QMainWindow::keyPressEvent(event);
-}
-
-void FrmMain::ReturnToExpression(const QString& typed) {
-  txt_exp_->setFocus();
-  if (!typed.isEmpty()) txt_exp_->insertPlainText(typed);
 }
 
 History FrmMain::CurrentHistory() const {
@@ -207,7 +187,7 @@ void FrmMain::ShowHistory(const History& history) {
   for (int i = 0; i < kHistoryRows; ++i) {
     txt_sav_[i]->setText(FromBytes(history[i].formula));
     txt_sav_[i]->setCursorPosition(0);
-    lbl_sav_[i]->setText(FromBytes(history[i].result));
+    lbl_sav_[i]->SetResult(FromBytes(history[i].result));
   }
 }
 

@@ -13,7 +13,6 @@
 #include "main_window/layout.h"
 
 class QAction;
-class QLabel;
 class QPushButton;
 
 namespace numerella {
@@ -21,6 +20,7 @@ namespace numerella {
 class ExpressionBox;
 class HistoryBox;
 class PlatformServices;
+class ResultLabel;
 
 class FrmMain : public QMainWindow {
   Q_OBJECT
@@ -33,6 +33,9 @@ class FrmMain : public QMainWindow {
   // File > Lettura and File > Scrittura.
   void ReadCalculationFileCommand();
   void WriteCalculationFileCommand();
+  // Reads the calculation file at path as File > Lettura does once a file has been chosen,
+  // with the same message when it cannot be opened (a file named on the command line).
+  void ReadCalculationFileAt(const QString& path);
   // Servizi > Funzioni Intrinseche.
   void ShowFunctionListCommand();
 
@@ -51,6 +54,7 @@ class FrmMain : public QMainWindow {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void CreateControls();
@@ -60,6 +64,19 @@ class FrmMain : public QMainWindow {
   void ShowHistory(const History& history);
   void ShiftHistory(const std::string& formula, const std::string& result);
   void ReturnToExpression(const QString& typed);
+  // After a box, a dialog or a run: the window is active again and typing goes on in TxtExp.
+  void BackToExpression();
+  // After a failed compilation: the first offending part of the formula is selected.
+  void ShowCompileErrorPlace(const std::string& formula);
+  // Puts the formula of history row i into TxtExp (double-click on the row).
+  void RecallRow(int i);
+  // Up (older) and Down (newer) at the edge of TxtExp: the next history formula, newest
+  // first; past the newest, what was typed before the walk began.
+  void StepThroughHistory(bool older);
+  void PutIntoExpression(const QString& text);
+  // The history rows take their shade from the window's current palette.
+  void PaintHistoryRows();
+  void NameControlsForScreenReaders();
 
   PlatformServices& platform_;
   Compiler compiler_;
@@ -72,13 +89,19 @@ class FrmMain : public QMainWindow {
   ExpressionBox* txt_exp_ = nullptr;
   QPushButton* cmd_ent_ = nullptr;
   QPushButton* cmd_exi_ = nullptr;
-  QLabel* lbl_val_ = nullptr;
+  ResultLabel* lbl_val_ = nullptr;
   std::array<HistoryBox*, kHistoryRows> txt_sav_{};
-  std::array<QLabel*, kHistoryRows> lbl_sav_{};
+  std::array<ResultLabel*, kHistoryRows> lbl_sav_{};
   QAction* mnu_fil_let_ = nullptr;
   QAction* mnu_fil_scr_ = nullptr;
   QAction* mnu_ser_fun_ = nullptr;
   QAction* mnu_ser_lis_ = nullptr;
+
+  // The walk through the history with Up and Down: the row shown (kHistoryRows when no walk
+  // is under way) and the text that was in TxtExp when it began.
+  int recall_row_ = kHistoryRows;
+  QString recall_draft_;
+  bool putting_text_ = false;  // TxtExp is being filled by the window, not by the user
 };
 
 }  // namespace numerella

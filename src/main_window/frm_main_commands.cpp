@@ -2,13 +2,13 @@
 // of intrinsic functions.
 #include <QAction>
 #include <QIODevice>
-#include <QLabel>
 #include <QStringList>
 #include <memory>
 #include <optional>
 
 #include "evaluator/calculation.h"
 #include "main_window/entry_boxes.h"
+#include "main_window/error_place.h"
 #include "main_window/frm_main.h"
 #include "platform/latin1.h"
 #include "message_window/mod_msg.h"
@@ -56,51 +56,71 @@ void FrmMain::RunCalculation() {
       RunFormula(compiler_, formula, mnu_ser_lis_->isChecked(), &notices);
   switch (outcome.kind) {
     case CalculationOutcome::Kind::kBlank:
-      txt_exp_->setFocus();
-      return;
+      break;
     case CalculationOutcome::Kind::kCompileFailed:
       ShowMessageWindow(platform_, this, "Numerella", outcome.message, kIconExclamation, 1,
                         {"", "&Continua"});
+      BackToExpression();
+      ShowCompileErrorPlace(formula);
       return;
     case CalculationOutcome::Kind::kEvalFailed:
       platform_.ShowMessageBox(this, kEvalErrorText, kBoxOk, "NUMERELLA");
-      return;
+      break;
     case CalculationOutcome::Kind::kResult:
-      lbl_val_->setText(FromBytes(outcome.result_text));
+      lbl_val_->SetResult(FromBytes(outcome.result_text));
       ShiftHistory(TrimBlanks(formula), TrimBlanks(outcome.result_text));
       mnu_fil_scr_->setEnabled(true);
-      return;
+      recall_row_ = kHistoryRows;  // the next Up starts again from the newest row
+      break;
   }
+  BackToExpression();
+}
+
+void FrmMain::ShowCompileErrorPlace(const std::string& formula) {
+  const std::optional<FormulaSpan> place = FirstErrorInFormula(compiler_);
+  if (!place) {
+    txt_exp_->moveCursor(QTextCursor::End);
+    return;
+  }
+  // The compiler counts bytes of the Latin-1 formula, the box counts characters: the same.
+  (void)formula;
+  txt_exp_->SelectPart(static_cast<int>(place->start), static_cast<int>(place->length));
 }
 
 void FrmMain::ShiftHistory(const std::string& formula, const std::string& result) {
   for (int i = 0; i + 1 < kHistoryRows; ++i) {
     txt_sav_[i]->setText(txt_sav_[i + 1]->text());
     txt_sav_[i]->setCursorPosition(0);
-    lbl_sav_[i]->setText(lbl_sav_[i + 1]->text());
+    lbl_sav_[i]->SetResult(lbl_sav_[i + 1]->text());
   }
   txt_sav_[kHistoryRows - 1]->setText(FromBytes(formula));
   txt_sav_[kHistoryRows - 1]->setCursorPosition(0);
-  lbl_sav_[kHistoryRows - 1]->setText(FromBytes(result));
+  lbl_sav_[kHistoryRows - 1]->SetResult(FromBytes(result));
 }
 
 void FrmMain::ReadCalculationFileCommand() {
   const std::optional<QString> path = platform_.GetOpenFileName(
       this, QString(), FileFilters(), kCalculationFilesFilter, program_folder_);
+  ReadCalculationFileAt(path.value_or(QString()));
+}
+
+void FrmMain::ReadCalculationFileAt(const QString& path) {
   std::unique_ptr<QIODevice> file;
-  if (path && !path->isEmpty()) file = platform_.OpenForReading(*path);
+  if (!path.isEmpty()) file = platform_.OpenForReading(path);
   if (!file) {
     platform_.ShowMessageBox(this, "File Inesistente", kBoxOkExclamation, "Lettura File");
+    BackToExpression();
     return;
   }
   const History history = ReadCalculationFile(*file);
   file.reset();
   ShowHistory(history);
   const HistoryRow& newest = history[kHistoryRows - 1];
-  txt_exp_->setPlainText(FromBytes(newest.formula));
-  txt_exp_->moveCursor(QTextCursor::End);  // typing goes on where the file left off
-  lbl_val_->setText(FromBytes(newest.result));
+  PutIntoExpression(FromBytes(newest.formula));  // typing goes on where the file left off
+  recall_row_ = kHistoryRows;
+  lbl_val_->SetResult(FromBytes(newest.result));
   mnu_fil_scr_->setEnabled(true);
+  BackToExpression();
 }
 
 void FrmMain::WriteCalculationFileCommand() {
@@ -112,8 +132,12 @@ void FrmMain::WriteCalculationFileCommand() {
     platform_.ShowMessageBox(this, "Errore di Specificazione del File", kBoxOkExclamation,
                              "Lettura File");
   }
+  BackToExpression();
 }
 
-void FrmMain::ShowFunctionListCommand() { ShowFunctionList(platform_, this); }
+void FrmMain::ShowFunctionListCommand() {
+  ShowFunctionList(platform_, this);
+  BackToExpression();
+}
 
 }  // namespace numerella

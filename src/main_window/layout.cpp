@@ -41,6 +41,10 @@ MainWindowLayout ComputeMainWindowLayout(std::int32_t cw, std::int32_t ch,
 
   layout.client_width = 48.0 * cw;
   layout.client_height = expression_height + stacked + 3.0 * cw;
+  const double exit_height = read_back(1.3 * ch);
+  layout.exit = {result_left, layout.expression.top + layout.expression.height + cw, result_width,
+                 exit_height};
+  layout.area_height = layout.client_height + exit_height + cw;
   return layout;
 }
 

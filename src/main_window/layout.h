@@ -19,8 +19,12 @@ struct MainWindowLayout {
   TwipRect result;                                  // LblVal
   TwipRect calculate;                               // CmdEnt
   std::int32_t history_height = 0;                  // H: the ten rows stacked
-  double client_width = 0;                          // the drawing area
+  double client_width = 0;                          // the area of the controls above
   double client_height = 0;
+  // ESCI, in a row of its own under CALCOLO: as wide as CALCOLO, a gap of cw above it and a
+  // margin of cw below it; the drawing area grows by that row.
+  TwipRect exit;                                    // CmdExi
+  double area_height = 0;                           // the drawing area with that row
 };
 
 // What the platform reports for a height once it has been set: the rows are stacked by the
@@ -30,7 +34,8 @@ using ReportedHeight = std::function<double(double)>;
 
 // Lays the window out for a "0" cw twips wide and an "A" ch twips high: a margin of cw around
 // everything, the ten history rows on top, the expression box below them, the formula column
-// 30 cw wide and the result column 15 cw wide with a gap of cw between them.
+// 30 cw wide and the result column 15 cw wide with a gap of cw between them; ESCI under
+// CALCOLO.
 MainWindowLayout ComputeMainWindowLayout(std::int32_t cw, std::int32_t ch,
                                          const ReportedHeight& reported = {});
 

@@ -1,84 +1,11 @@
 // The main window over scripted platform services: layout, runs, keys, menus and files.
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <clocale>
-
-#include "main_window/frm_main.h"
-#include "platform/latin1.h"
 #include "message_window/frm_msg.h"
-#include "platform/scripted_platform_services.h"
+#include "window_fixture.h"
 
 namespace numerella {
 namespace {
 
 using namespace std::string_literals;
-using Path = std::optional<QString>;                   // a file dialog's answer, nullopt: Cancel
-using Box = std::tuple<std::string, int, std::string>;  // a message box: text, style, title
-using Screen = std::tuple<History, std::string, std::string, bool>;  // + TxtExp, LblVal, Scrittura
-const History kUnused = [] { History h; h.fill({" ", " "}); return h; }();  // of a new window
-
-QByteArray Contents(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-void Put(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0);
-}
-
-class WindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "main_window_test", *argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");  // as the program does after creating its application
-    window_ = std::make_unique<FrmMain>(platform_);
-  }
-  void ShowAndActivate() {
-    window_->show();
-    window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-  }
-  template <typename T = QWidget>
-  T* Control(const QString& name) {
-    T* control = window_->findChild<T*>(name);
-    if (control == nullptr) ADD_FAILURE() << "no control " << name.toStdString();
-    return control;
-  }
-  QPlainTextEdit* TxtExp() { return Control<QPlainTextEdit>("TxtExp"); }
-  QLabel* LblVal() { return Control<QLabel>("LblVal"); }
-  QLineEdit* TxtSav(int i) { return Control<QLineEdit>(QStringLiteral("TxtSav%1").arg(i)); }
-  QLabel* LblSav(int i) { return Control<QLabel>(QStringLiteral("LblSav%1").arg(i)); }
-  // Types a formula into the expression box and runs it as CALCOLO does.
-  void Run(std::string f) { TxtExp()->setPlainText(FromBytes(f)); window_->RunCalculation(); }
-  std::string Expression() { return ToBytes(TxtExp()->toPlainText()); }
-  std::string Result() { return ToBytes(LblVal()->text()); }
-  HistoryRow Row(int i) { return {ToBytes(TxtSav(i)->text()), ToBytes(LblSav(i)->text())}; }
-  Screen Shown() {
-    const bool scrittura = Control<QAction>("MnuFilScr")->isEnabled();
-    return {window_->CurrentHistory(), Expression(), Result(), scrittura};
-  }
-  Box LastBox() {
-    const auto& b = platform_.boxes();
-    return b.empty() ? Box{} : Box{b.back().text, b.back().style, b.back().title};
-  }
-  QString PathOf(const char* name) { return folder_.filePath(QLatin1String(name)); }
-  void Read(Path p) { platform_.QueueFileAnswer(p); window_->ReadCalculationFileCommand(); }
-  void Write(Path p) { platform_.QueueFileAnswer(p); window_->WriteCalculationFileCommand(); }
-
-  QTemporaryDir folder_;
-  ScriptedPlatformServices platform_;
-  std::unique_ptr<FrmMain> window_;
-};
 
 TEST_F(WindowTest, StartsWithTheControlsWhereTheLayoutPutsThemAtAFixedSize) {
   const MainWindowLayout& l = window_->Layout();
@@ -93,11 +20,26 @@ TEST_F(WindowTest, StartsWithTheControlsWhereTheLayoutPutsThemAtAFixedSize) {
   EXPECT_EQ(TxtExp()->geometry(), pixels(l.expression));
   EXPECT_EQ(LblVal()->geometry(), pixels(l.result));
   EXPECT_EQ(Control("CmdEnt")->geometry(), pixels(l.calculate));
+  EXPECT_EQ(Control("CmdExi")->geometry(), pixels(l.exit));
   window_->show();
   window_->resize(window_->size() * 2);
   EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
   EXPECT_EQ(window_->centralWidget()->size(),
-            pixels({0, 0, l.client_width, l.client_height}).size());
+            pixels({0, 0, l.client_width, l.area_height}).size());
+}
+
+// ESCI lies in a row of its own under CALCOLO, with the layout's gap above it and its margins
+// to the right and below; the drawing area above that row keeps the computed size.
+TEST(MainWindowLayout, ExitButtonUnderCalculateWithTheLayoutsMargins) {
+  const std::int32_t cases[][2] = {{120, 180}, {96, 240}, {150, 150}};  // cw, ch
+  for (const auto& [cw, ch] : cases) {
+    const MainWindowLayout l = ComputeMainWindowLayout(cw, ch);
+    EXPECT_EQ(l.exit, (TwipRect{32.0 * cw, l.expression.top + 3.5 * ch + cw, 15.0 * cw, 1.3 * ch}))
+        << cw << " x " << ch;
+    EXPECT_EQ(l.exit.left + l.exit.width + cw, l.client_width);  // right margin cw
+    EXPECT_EQ(l.exit.top + l.exit.height + cw, l.area_height);   // bottom margin cw
+    EXPECT_EQ(l.client_height, 3.5 * ch + l.history_height + 3.0 * cw);
+  }
 }
 
 // A blank formula only returns the focus. A result goes to LblVal and, trimmed, into row 9 (TxtExp
@@ -272,8 +214,10 @@ TEST_F(WindowTest, TypeComputeSaveQuitAndReadBack) {
   EXPECT_EQ(Shown(), saved);
   QTest::keyClick(TxtExp(), Qt::Key_F1);
   EXPECT_EQ(platform_.modals().size(), 1u);  // the function list
-  Control<QPushButton>("CmdExi")->click();
-  EXPECT_FALSE(window_->isVisible());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get(), 1000));  // active again after it
+  EXPECT_EQ(Control<QPushButton>("CmdExi")->text(), "&ESCI");
+  QTest::keyClick(TxtExp(), Qt::Key_E, Qt::AltModifier);  // ESCI's access key, an animated click
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !window_->isVisible(); }, 1000));
   const QStringList filters{"Tutti i File (*)", "File Numerella (*.nmr)"};
   ASSERT_EQ(platform_.file_dialogs().size(), 2u);
   for (const auto& d : platform_.file_dialogs()) {  // Scrittura, then Lettura
