@@ -22,7 +22,7 @@ struct Formula {
 
 std::string HundredOperands(const char* separator) {
   std::string f = "1";
-  for (int i = 2; i <= 100; ++i) f += separator + std::to_string(i % 10 + 1);
+  for (int i = 2; i <= 100; ++i) f.append(separator).append(std::to_string(i % 10 + 1));
   return f;
 }
 
@@ -40,7 +40,7 @@ const std::vector<Formula>& Formulas() {
   return formulas;
 }
 
-std::string CompileText(const Formula& f) { return "y@ @ @ @" + f.ours; }
+std::string CompileText(const Formula& f) { return std::string("y@ @ @ @") + f.ours; }
 
 void BM_Compile(benchmark::State& state) {
   const std::string text = CompileText(Formulas()[state.range(0)]);
@@ -48,6 +48,20 @@ void BM_Compile(benchmark::State& state) {
   for (auto _ : state) {
     CompiledProgram p;
     p.ValueTable.assign(2, Value());
+    compiler.CompileFormula(text, p);
+    benchmark::DoNotOptimize(p.Program.data());
+  }
+  state.SetLabel(Formulas()[state.range(0)].label);
+}
+
+// The same with the caller's program reused, as the calculation run of a window can: the
+// compiler then allocates nothing at all.
+void BM_CompileReused(benchmark::State& state) {
+  const std::string text = CompileText(Formulas()[state.range(0)]);
+  Compiler compiler;
+  CompiledProgram p;
+  for (auto _ : state) {
+    p.CompileFlag = 0;
     compiler.CompileFormula(text, p);
     benchmark::DoNotOptimize(p.Program.data());
   }
@@ -118,6 +132,7 @@ void AllFormulas(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_Compile)->Apply(AllFormulas);
+BENCHMARK(BM_CompileReused)->Apply(AllFormulas);
 BENCHMARK(BM_Evaluate)->Apply(AllFormulas);
 BENCHMARK(BM_OneShot)->Apply(AllFormulas);
 BENCHMARK(BM_PeerOneShot)->Apply(AllFormulas);

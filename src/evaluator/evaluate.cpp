@@ -11,10 +11,9 @@
 namespace numerella {
 namespace {
 
-constexpr std::size_t kMaxProgramLength = 32767;
-constexpr int kOperatorLimit = 10;
-constexpr int kWholeExpression = 108;
-constexpr int kNegation = 109;
+constexpr int kOperatorLimit = kOpFirstCall;
+constexpr int kWholeExpression = kOpWholeExpression;
+constexpr int kNegation = kOpNegation;
 
 class Loop {
  public:

@@ -5,8 +5,6 @@
 
 namespace numerella {
 
-inline constexpr int kFunctionCount = 32;
-
 // The function of number f (0 .. 31), or nullptr outside the table.
 Intrinsic IntrinsicFunction(int f);
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-namespace numerella::compile_detail {
+namespace numerella::reference::compile_detail {
 
 // 32 slots of five characters, each a name right-aligned with leading blanks; slot f holds the
 // name of function number f.
@@ -41,4 +41,4 @@ constexpr std::string_view FunctionName(int f) {
   return slot.substr(slot.find_first_not_of(' '));
 }
 
-}  // namespace numerella::compile_detail
+}  // namespace numerella::reference::compile_detail
