@@ -67,7 +67,7 @@ class FrmMain : public QMainWindow {
   // After a box, a dialog or a run: the window is active again and typing goes on in TxtExp.
   void BackToExpression();
   // After a failed compilation: the first offending part of the formula is selected.
-  void ShowCompileErrorPlace(const std::string& formula);
+  void ShowCompileErrorPlace();
   // Puts the formula of history row i into TxtExp (double-click on the row).
   void RecallRow(int i);
   // Up (older) and Down (newer) at the edge of TxtExp: the next history formula, newest

@@ -3,12 +3,13 @@
 #include <QAction>
 #include <QIODevice>
 #include <QStringList>
+#include <algorithm>
+#include <limits>
 #include <memory>
 #include <optional>
 
 #include "evaluator/calculation.h"
 #include "main_window/entry_boxes.h"
-#include "main_window/error_place.h"
 #include "main_window/frm_main.h"
 #include "platform/latin1.h"
 #include "message_window/mod_msg.h"
@@ -61,7 +62,7 @@ void FrmMain::RunCalculation() {
       ShowMessageWindow(platform_, this, "Numerella", outcome.message, kIconExclamation, 1,
                         {"", "&Continua"});
       BackToExpression();
-      ShowCompileErrorPlace(formula);
+      ShowCompileErrorPlace();
       return;
     case CalculationOutcome::Kind::kEvalFailed:
       platform_.ShowMessageBox(this, kEvalErrorText, kBoxOk, "NUMERELLA");
@@ -76,15 +77,18 @@ void FrmMain::RunCalculation() {
   BackToExpression();
 }
 
-void FrmMain::ShowCompileErrorPlace(const std::string& formula) {
-  const std::optional<FormulaSpan> place = FirstErrorInFormula(compiler_);
+void FrmMain::ShowCompileErrorPlace() {
+  // The compiler reports places in the compile text, whose typed formula follows the header
+  // "y@ @ @ @"; it counts Latin-1 bytes, the box characters, which are the same.
+  constexpr std::size_t kTypedFormulaStart = sizeof("y@ @ @ @") - 1;
+  const std::optional<TextSpan> place = compiler_.ErrorSpanFrom(kTypedFormulaStart);
   if (!place) {
     txt_exp_->moveCursor(QTextCursor::End);
     return;
   }
-  // The compiler counts bytes of the Latin-1 formula, the box counts characters: the same.
-  (void)formula;
-  txt_exp_->SelectPart(static_cast<int>(place->start), static_cast<int>(place->length));
+  constexpr std::size_t kMost = std::numeric_limits<int>::max();
+  txt_exp_->SelectPart(static_cast<int>(std::min(place->offset, kMost)),
+                       static_cast<int>(std::min(place->length, kMost)));
 }
 
 void FrmMain::ShiftHistory(const std::string& formula, const std::string& result) {

@@ -58,6 +58,33 @@ TEST_F(WindowTest, TypingGoesOnInTheExpressionAfterEveryBoxAndDialog) {
   }
 }
 
+// After a failed compilation, once the message window is closed, the first offending part of
+// the formula is selected in TxtExp, ready to be typed over.
+TEST_F(WindowTest, AFailedCompilationSelectsTheFirstOffendingPart) {
+  ShowAndActivate();
+  const QString too_long = QString("1+").repeated(20000) + "1";  // a section past 32,767
+  const std::tuple<QString, int, int> cases[] = {  // formula, start and length selected
+      {"2*-3", 2, 1},          {"2+FOO*3", 2, 3},      {"1.2.3+1", 0, 5},
+      {"(1+2))*3", 5, 1},      {"((1+2)", 0, 1},       {"SIN(1,2)+1", 0, 8},
+      {"2+", 1, 1},            {"1+ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKL", 2, 38},
+      {too_long, 0, int(too_long.size())}};
+  for (const auto& [formula, start, length] : cases) {
+    SCOPED_TRACE(formula.left(40).toStdString());
+    KeyAtFocus(Qt::Key_A, Qt::ControlModifier);
+    TxtExp()->insertPlainText(formula);
+    const std::size_t shown = platform_.modals().size();
+    KeyAtFocus(Qt::Key_Return);
+    ASSERT_EQ(platform_.modals().size(), shown + 1);  // the message window came and went
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get(), 1000));
+    EXPECT_EQ(Focus(), TxtExp());
+    const QTextCursor cursor = TxtExp()->textCursor();
+    EXPECT_EQ(std::tuple(cursor.selectionStart(), cursor.selectionEnd(), cursor.position()),
+              std::tuple(start, start + length, start + length));
+  }
+  TypeAtFocus("9");  // typing replaces the selected part
+  EXPECT_EQ(Expression(), "9");
+}
+
 // The point in the middle of a label's text, wherever the label aligns it.
 QPoint MiddleOfText(const QLabel* label) {
   const int advance = label->fontMetrics().horizontalAdvance(label->text());
