@@ -59,15 +59,17 @@ TEST_F(WindowTest, TypingGoesOnInTheExpressionAfterEveryBoxAndDialog) {
 }
 
 // After a failed compilation, once the message window is closed, the first offending part of
-// the formula is selected in TxtExp, ready to be typed over.
+// the formula is selected in TxtExp, ready to be typed over; where the compiler names no place
+// (its counters overflow) the cursor goes to the end.
 TEST_F(WindowTest, AFailedCompilationSelectsTheFirstOffendingPart) {
   ShowAndActivate();
   const QString too_long = QString("1+").repeated(20000) + "1";  // a section past 32,767
+  const QString too_deep = QString("(").repeated(16379) + "1" + QString(")").repeated(16379);
   const std::tuple<QString, int, int> cases[] = {  // formula, start and length selected
       {"2*-3", 2, 1},          {"2+FOO*3", 2, 3},      {"1.2.3+1", 0, 5},
       {"(1+2))*3", 5, 1},      {"((1+2)", 0, 1},       {"SIN(1,2)+1", 0, 8},
       {"2+", 1, 1},            {"1+ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKL", 2, 38},
-      {too_long, 0, int(too_long.size())}};
+      {too_long, 0, int(too_long.size())}, {too_deep, int(too_deep.size()), 0}};
   for (const auto& [formula, start, length] : cases) {
     SCOPED_TRACE(formula.left(40).toStdString());
     KeyAtFocus(Qt::Key_A, Qt::ControlModifier);
@@ -81,6 +83,10 @@ TEST_F(WindowTest, AFailedCompilationSelectsTheFirstOffendingPart) {
     EXPECT_EQ(std::tuple(cursor.selectionStart(), cursor.selectionEnd(), cursor.position()),
               std::tuple(start, start + length, start + length));
   }
+  KeyAtFocus(Qt::Key_A, Qt::ControlModifier);
+  TxtExp()->insertPlainText(too_long);
+  KeyAtFocus(Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get(), 1000));
   TypeAtFocus("9");  // typing replaces the selected part
   EXPECT_EQ(Expression(), "9");
 }
