@@ -1,4 +1,4 @@
-// The main window's controls, menus, start-up, layout and keys.
+// The main window's controls, menus, start-up and layout.
 #include "main_window/frm_main.h"
 
 #include <QAction>
