@@ -5,7 +5,6 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTimer>
 #include <QTranslator>
 #include <clocale>
 #include <cstdio>
@@ -50,11 +49,9 @@ int main(int argc, char** argv) {
 
   numerella::QtPlatformServices platform;
   numerella::FrmMain window(platform);
-  window.show();
   if (!request.file.isEmpty()) {
-    // Read once the window is on the screen, so that a failure's message box has its owner.
-    const QString path = QFileInfo(request.file).absoluteFilePath();
-    QTimer::singleShot(0, &window, [&window, path] { window.ReadCalculationFileAt(path); });
+    window.ReadCalculationFileOnceShown(QFileInfo(request.file).absoluteFilePath());
   }
+  window.show();
   return QApplication::exec();
 }

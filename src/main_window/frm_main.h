@@ -36,6 +36,9 @@ class FrmMain : public QMainWindow {
   // Reads the calculation file at path as File > Lettura does once a file has been chosen,
   // with the same message when it cannot be opened (a file named on the command line).
   void ReadCalculationFileAt(const QString& path);
+  // The same, once the window is on the screen (shown and placed by the window manager), so
+  // that a failure's message box opens over it.
+  void ReadCalculationFileOnceShown(const QString& path);
   // Servizi > Funzioni Intrinseche.
   void ShowFunctionListCommand();
 
@@ -55,6 +58,8 @@ class FrmMain : public QMainWindow {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls();
@@ -74,6 +79,8 @@ class FrmMain : public QMainWindow {
   // first; past the newest, what was typed before the walk began.
   void StepThroughHistory(bool older);
   void PutIntoExpression(const QString& text);
+  // Reads file_to_read_ once the events that placed the window have been handled.
+  void ReadPendingFileLater();
   // The history rows take their shade from the window's current palette.
   void PaintHistoryRows();
   void NameControlsForScreenReaders();
@@ -102,6 +109,7 @@ class FrmMain : public QMainWindow {
   int recall_row_ = kHistoryRows;
   QString recall_draft_;
   bool putting_text_ = false;  // TxtExp is being filled by the window, not by the user
+  QString file_to_read_;       // a calculation file to read once the window is on the screen
 };
 
 }  // namespace numerella

@@ -3,10 +3,13 @@
 #include <QAction>
 #include <QIODevice>
 #include <QStringList>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <limits>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "evaluator/calculation.h"
 #include "main_window/entry_boxes.h"
@@ -125,6 +128,36 @@ void FrmMain::ReadCalculationFileAt(const QString& path) {
   lbl_val_->SetResult(FromBytes(newest.result));
   mnu_fil_scr_->setEnabled(true);
   BackToExpression();
+}
+
+void FrmMain::ReadCalculationFileOnceShown(const QString& path) {
+  file_to_read_ = path;
+  if (windowHandle() != nullptr && windowHandle()->isExposed()) ReadPendingFileLater();
+}
+
+void FrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // Shown is not yet on the screen: the window manager places the window first, and Qt
+  // learns where by the time the window is exposed.
+  if (!file_to_read_.isEmpty() && windowHandle() != nullptr) {
+    windowHandle()->installEventFilter(this);
+  }
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle() && event->type() == QEvent::Expose &&
+      windowHandle()->isExposed()) {
+    windowHandle()->removeEventFilter(this);
+    ReadPendingFileLater();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void FrmMain::ReadPendingFileLater() {
+  QTimer::singleShot(0, this, [this] {
+    if (file_to_read_.isEmpty()) return;
+    ReadCalculationFileAt(std::exchange(file_to_read_, QString()));
+  });
 }
 
 void FrmMain::WriteCalculationFileCommand() {

@@ -284,15 +284,18 @@ TEST(StartArguments, FileHelpVersionAndMistakes) {
   }
 }
 
-// A file named at start-up is read as File > Lettura reads it, with the same message when it
-// cannot be opened, and typing goes on in TxtExp either way.
+// A file named at start-up is read as File > Lettura reads it once the window is on the
+// screen, with the same message when it cannot be opened, and typing goes on in TxtExp.
 TEST_F(WindowTest, AFileNamedAtStartUpIsReadAsLetturaReadsIt) {
-  ShowAndActivate();
   History h = kUnused;
   h[8] = {"1+1", "2"};
   h[9] = {"SQR(2)", "1.414214"};
   Put(PathOf("conti.nmr"), WriteCalculationFile(h));
-  window_->ReadCalculationFileAt(PathOf("conti.nmr"));
+  window_->ReadCalculationFileOnceShown(PathOf("conti.nmr"));
+  QApplication::processEvents();
+  EXPECT_EQ(Shown(), (Screen{kUnused, "", "", false}));  // not before the window is shown
+  ShowAndActivate();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Row(9) == h[9]; }, 1000));
   EXPECT_EQ(Shown(), (Screen{h, "SQR(2)", "1.414214", true}));
   EXPECT_EQ(TxtExp()->textCursor().position(), 6);
   window_->ReadCalculationFileAt(PathOf("manca.nmr"));
