@@ -144,7 +144,15 @@ void NameSection::Read(std::string_view section, std::uint32_t offset) {
 
 void ReadDeclarations(const std::string_view (&sections)[3], const std::uint32_t (&offsets)[3],
                       Declarations& d, Findings& findings) {
-  for (int s = 0; s < 3; ++s) d.sections[s].Read(sections[s], offsets[s]);
+  for (int s = 0; s < 3; ++s) {
+    // The calculation run's sections are blank: nothing to read in them.
+    if (sections[s].find_first_not_of(' ') == std::string_view::npos) {
+      d.sections[s].text.clear();
+      d.sections[s].at.assign(1, offsets[s] + static_cast<std::uint32_t>(sections[s].size()));
+    } else {
+      d.sections[s].Read(sections[s], offsets[s]);
+    }
+  }
   const NameSection& vars = d.sections[0];
   const NameSection& pars = d.sections[1];
   const NameSection& consts = d.sections[2];

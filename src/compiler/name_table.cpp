@@ -18,6 +18,7 @@ void NameTable::Build(std::string_view packed) {
   probes_ = 0;
   entries_.clear();
   const std::size_t count = packed.size() / kNameWidth;
+  if (count == 0) return;  // FirstSlot finds nothing in an empty table
   for (std::size_t k = 0; k < count; ++k) {
     const std::uint64_t key = Scramble(SlotKey(packed.data() + k * kNameWidth));
     entries_.push_back(key << 32 | (k + 1));
