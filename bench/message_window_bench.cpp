@@ -58,8 +58,8 @@ std::string SumOfAs(std::size_t length) {
 
 void Show(const std::string& text) {
   PaintOnceServices platform;
-  numerella::ShowMessageWindow(platform, nullptr, "Numerella", text, numerella::kIconExclamation,
-                               1, {"", "&Continua"});
+  numerella::ShowMessageWindow(platform, nullptr, "Numerella", text, numerella::kIconExclamation, 1,
+                               {"", "&Continua"});
 }
 
 void BM_WorstListingShownAndPainted(benchmark::State& state) {

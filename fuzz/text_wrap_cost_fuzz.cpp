@@ -45,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const CharWidths widths{[&](unsigned char c) { return ++measured, CostlyAdvance(table, c); },
                           [](double sum) { return std::round(sum); }};
   const auto lines = WrapParagraph(paragraph, limit, widths);
-  fuzz::Require(measured == static_cast<long>(paragraph.size()),
-                "each character is measured once");
+  fuzz::Require(measured == static_cast<long>(paragraph.size()), "each character is measured once");
   std::size_t at = 0;
   for (std::string_view line : lines) {
     fuzz::Require(!line.empty() && line.data() == paragraph.data() + at, "lines follow each other");

@@ -64,6 +64,12 @@ void MsgTextArea::resizeEvent(QResizeEvent* event) {
   UpdateBars();
 }
 
+// The view changes size also when a scroll bar comes or goes.
+bool MsgTextArea::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::Resize) UpdateBars();
+  return QAbstractScrollArea::viewportEvent(event);
+}
+
 void MsgTextArea::DrawPicture(const QPoint& offset, qreal ratio) {
   const QSize pixels(static_cast<int>(std::ceil(viewport()->width() * ratio)),
                      static_cast<int>(std::ceil(viewport()->height() * ratio)));

@@ -45,34 +45,35 @@ TEST(MessageWindowViewTest, HugeListingStaysOnTheScreenAndScrollsByKeyboard) {
   std::vector<int> scrolled;  // the vertical scroll position after each key
   QImage picture;
   QWidget* focus_after_tab = nullptr;
-  const int pressed = Show(HugeListing(), Action([&](QDialog& d) {
-    d.grab();  // painted once, as on a screen
-    picture = frm.SurfaceImage();
-    EXPECT_TRUE(room.contains(d.frameGeometry())) << "window beyond the screen";
-    auto* button = d.findChild<QPushButton*>(QStringLiteral("CmdMsg1"));
-    auto* icon = d.findChild<QLabel*>(QStringLiteral("ImgEsc"));
-    EXPECT_TRUE(QRect(QPoint(), d.size()).contains(button->geometry()));
-    EXPECT_TRUE(icon->isVisible() && QRect(QPoint(), d.size()).contains(icon->geometry()));
-    EXPECT_LE(area.geometry().bottom(), button->geometry().top());
-    QScrollBar* bar = area.verticalScrollBar();
-    EXPECT_TRUE(bar->isVisible());
-    EXPECT_GT(bar->maximum(), 16385 * 10);
-    const auto key = [&](QWidget* to, Qt::Key k, Qt::KeyboardModifiers m = {}) {
-      QTest::keyClick(to, k, m);
-      scrolled.push_back(bar->value());
-    };
-    EXPECT_EQ(d.focusWidget(), button);
-    key(button, Qt::Key_PageDown);                        // scrolls from the button
-    key(button, Qt::Key_End, Qt::ControlModifier);        // to the end
-    key(button, Qt::Key_PageUp);
-    QTest::keyClick(button, Qt::Key_Tab);                 // the text area takes the focus
-    focus_after_tab = d.focusWidget();
-    key(&area, Qt::Key_Home);
-    key(&area, Qt::Key_Down);
-    key(&area, Qt::Key_End);
-    d.grab();
-    QTest::keyClick(&area, Qt::Key_Return);  // from the text area: the first button
-  }));
+  const int pressed =
+      Show(HugeListing(), Action([&](QDialog& d) {
+             d.grab();  // painted once, as on a screen
+             picture = frm.SurfaceImage();
+             EXPECT_TRUE(room.contains(d.frameGeometry())) << "window beyond the screen";
+             auto* button = d.findChild<QPushButton*>(QStringLiteral("CmdMsg1"));
+             auto* icon = d.findChild<QLabel*>(QStringLiteral("ImgEsc"));
+             EXPECT_TRUE(QRect(QPoint(), d.size()).contains(button->geometry()));
+             EXPECT_TRUE(icon->isVisible() && QRect(QPoint(), d.size()).contains(icon->geometry()));
+             EXPECT_LE(area.geometry().bottom(), button->geometry().top());
+             QScrollBar* bar = area.verticalScrollBar();
+             EXPECT_TRUE(bar->isVisible());
+             EXPECT_GT(bar->maximum(), 16385 * 10);
+             const auto key = [&](QWidget* to, Qt::Key k, Qt::KeyboardModifiers m = {}) {
+               QTest::keyClick(to, k, m);
+               scrolled.push_back(bar->value());
+             };
+             EXPECT_EQ(d.focusWidget(), button);
+             key(button, Qt::Key_PageDown);                  // scrolls from the button
+             key(button, Qt::Key_End, Qt::ControlModifier);  // to the end
+             key(button, Qt::Key_PageUp);
+             QTest::keyClick(button, Qt::Key_Tab);  // the text area takes the focus
+             focus_after_tab = d.focusWidget();
+             key(&area, Qt::Key_Home);
+             key(&area, Qt::Key_Down);
+             key(&area, Qt::Key_End);
+             d.grab();
+             QTest::keyClick(&area, Qt::Key_Return);  // from the text area: the first button
+           }));
   EXPECT_EQ(pressed, 1);
   EXPECT_EQ(focus_after_tab, &area);
   ASSERT_EQ(scrolled.size(), 6u);
@@ -91,11 +92,11 @@ TEST(MessageWindowViewTest, HugeListingStaysOnTheScreenAndScrollsByKeyboard) {
 
   // The next small message is laid out as before: no scroll bar, no focus for the text.
   Show("Breve", Action([&](QDialog& d) {
-    EXPECT_FALSE(area.verticalScrollBar()->isVisible());
-    EXPECT_EQ(area.focusPolicy(), Qt::NoFocus);
-    EXPECT_EQ(area.geometry(), QRect(QPoint(), d.size()));
-    Scripted::PressButton(d, 1);
-  }));
+         EXPECT_FALSE(area.verticalScrollBar()->isVisible());
+         EXPECT_EQ(area.focusPolicy(), Qt::NoFocus);
+         EXPECT_EQ(area.geometry(), QRect(QPoint(), d.size()));
+         Scripted::PressButton(d, 1);
+       }));
 }
 
 // The accessible texts of the window's parts, as a screen reader would ask for them.
@@ -109,10 +110,9 @@ TEST(MessageWindowViewTest, ScreenReadersGetTheWholeTextAndItalianNames) {
   QString expected_card = QString::fromUtf8(
       "  GAM(x) Gamma di x (\u0393(x)=(x-1)!)     LNGAM(x) Logaritmo naturale di \u0393(x)\n");
   const std::tuple<std::string, int, QString, QString> cases[] = {
-      {"***Errori di Compilazione", kIconExclamation, "***Errori di Compilazione",
-       "Attenzione"},
-      {"Prima\r\rdopo \xFD\xE9 \xE0", kIconStop, QString::fromUtf8("Prima\n\ndopo \u00B2\u0398 \u03B1"),
-       "Errore"},
+      {"***Errori di Compilazione", kIconExclamation, "***Errori di Compilazione", "Attenzione"},
+      {"Prima\r\rdopo \xFD\xE9 \xE0", kIconStop,
+       QString::fromUtf8("Prima\n\ndopo \u00B2\u0398 \u03B1"), "Errore"},
       {"?", kIconQuestion, "?", "Domanda"},
       {"i", kIconInformation, "i", "Informazione"},
   };
@@ -120,14 +120,15 @@ TEST(MessageWindowViewTest, ScreenReadersGetTheWholeTextAndItalianNames) {
     QStringList names;
     QString description, area_description, icon_spoken;
     Show(text, Action([&, icon = icon](QDialog& d) {
-      description = Spoken(&d, QAccessible::Description);
-      area_description = Spoken(d.findChild<MsgTextArea*>(), QAccessible::Description);
-      names << Spoken(d.findChild<MsgTextArea*>(), QAccessible::Name)
-            << Spoken(d.findChild<QPushButton*>(QStringLiteral("CmdMsg1")), QAccessible::Name);
-      for (QLabel* l : d.findChildren<QLabel*>())
-        if (l->isVisible()) icon_spoken = Spoken(l, QAccessible::Name);
-      Scripted::PressButton(d, 1);
-    }), icon);
+           description = Spoken(&d, QAccessible::Description);
+           area_description = Spoken(d.findChild<MsgTextArea*>(), QAccessible::Description);
+           names << Spoken(d.findChild<MsgTextArea*>(), QAccessible::Name)
+                 << Spoken(d.findChild<QPushButton*>(QStringLiteral("CmdMsg1")), QAccessible::Name);
+           for (QLabel* l : d.findChildren<QLabel*>())
+             if (l->isVisible()) icon_spoken = Spoken(l, QAccessible::Name);
+           Scripted::PressButton(d, 1);
+         }),
+         icon);
     EXPECT_EQ(description, spoken);
     EXPECT_EQ(area_description, spoken);
     EXPECT_EQ(names, (QStringList{"Testo del messaggio", "Continua"}));

@@ -46,7 +46,8 @@ void Compare(const QImage& picture, const char* name) {
   ASSERT_EQ(picture.size(), expected.size());
   int differing = 0;
   for (int y = 0; y < picture.height(); ++y)
-    for (int x = 0; x < picture.width(); ++x) differing += picture.pixel(x, y) != expected.pixel(x, y);
+    for (int x = 0; x < picture.width(); ++x)
+      differing += picture.pixel(x, y) != expected.pixel(x, y);
   EXPECT_EQ(differing, 0);
 }
 
@@ -113,11 +114,13 @@ TEST(MessageSnapshotTest, SmallMessagesAndTheCardLookAsBefore) {
   if (!TakenWithThisFont() || FrmMsg::Instance().devicePixelRatio() != 1)
     GTEST_SKIP() << "the pictures were taken with DejaVu Sans Mono at scale 1";
   const std::pair<const char*, std::function<void(Scripted&)>> cases[] = {
-      {"compile-errors", [](Scripted& p) {
+      {"compile-errors",
+       [](Scripted& p) {
          ShowMessageWindow(p, nullptr, "Numerella", "***Errori di Compilazione", kIconExclamation,
                            1, {"", "&Continua"});
        }},
-      {"three-lines-question", [](Scripted& p) {
+      {"three-lines-question",
+       [](Scripted& p) {
          ShowMessageWindow(p, nullptr, "Prova", "Prima riga\rSeconda \xE2 \xFD riga\r\rUltima",
                            kIconQuestion, 3, {"", "&S\xEC", "&No", "&Annulla"});
        }},
