@@ -113,7 +113,8 @@ void FrmMsg::SetFont(const QFont& font) {
 }
 
 const CharWidths& FrmMsg::Widths() const {
-  if (!widths_) {
+  // Measured again on a screen of another resolution.
+  if (!widths_ || widths_pixels_per_twip_ != PixelsPerTwip()) {
     // The advances of the 256 glyphs in pixels, measured once per font; each is a multiple of
     // 1/64 pixel, so their sums are exact whatever their order.
     const QFontMetricsF metrics(font_, this);
@@ -123,6 +124,7 @@ const CharWidths& FrmMsg::Widths() const {
       (*advances)[static_cast<std::size_t>(byte)] = metrics.horizontalAdvance(glyph);
     }
     const double ppt = PixelsPerTwip();
+    widths_pixels_per_twip_ = ppt;
     // Widths come out in whole twips, as the layout expects: the widest line, once rounded,
     // must still fit the limit it sets.
     widths_ = CharWidths{[advances](unsigned char byte) { return (*advances)[byte]; },

@@ -113,7 +113,10 @@ class FrmMsg : public QDialog, public WindowPicture {
   QFont font_;
   std::string font_name_ = "Terminal";
   double font_points_ = 8;
-  mutable std::optional<CharWidths> widths_;  // of the current font, made at first use
+  // The character widths of the current font at the resolution they were measured at, made
+  // at first use.
+  mutable std::optional<CharWidths> widths_;
+  mutable double widths_pixels_per_twip_ = 0;
   MsgTextArea* area_ = nullptr;
   QSize picture_px_;
   std::vector<DrawnText> drawn_;

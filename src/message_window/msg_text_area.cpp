@@ -12,6 +12,8 @@ MsgTextArea::MsgTextArea(QWidget* parent, PaintTexts paint)
     : QAbstractScrollArea(parent), paint_(std::move(paint)) {
   setObjectName(QStringLiteral("AreMsg"));
   setAccessibleName(QStringLiteral("Testo del messaggio"));
+  verticalScrollBar()->setAccessibleName(QStringLiteral("Scorrimento verticale"));
+  horizontalScrollBar()->setAccessibleName(QStringLiteral("Scorrimento orizzontale"));
   // The window's own background shows through, as under text drawn on the window itself.
   setFrameShape(QFrame::NoFrame);
   setAutoFillBackground(false);

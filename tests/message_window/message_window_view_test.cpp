@@ -123,7 +123,8 @@ TEST(MessageWindowViewTest, ScreenReadersGetTheWholeTextAndItalianNames) {
            description = Spoken(&d, QAccessible::Description);
            area_description = Spoken(d.findChild<MsgTextArea*>(), QAccessible::Description);
            names << Spoken(d.findChild<MsgTextArea*>(), QAccessible::Name)
-                 << Spoken(d.findChild<QPushButton*>(QStringLiteral("CmdMsg1")), QAccessible::Name);
+                 << Spoken(d.findChild<QPushButton*>(QStringLiteral("CmdMsg1")), QAccessible::Name)
+                 << Spoken(d.findChild<MsgTextArea*>()->verticalScrollBar(), QAccessible::Name);
            for (QLabel* l : d.findChildren<QLabel*>())
              if (l->isVisible()) icon_spoken = Spoken(l, QAccessible::Name);
            Scripted::PressButton(d, 1);
@@ -131,7 +132,7 @@ TEST(MessageWindowViewTest, ScreenReadersGetTheWholeTextAndItalianNames) {
          icon);
     EXPECT_EQ(description, spoken);
     EXPECT_EQ(area_description, spoken);
-    EXPECT_EQ(names, (QStringList{"Testo del messaggio", "Continua"}));
+    EXPECT_EQ(names, (QStringList{"Testo del messaggio", "Continua", "Scorrimento verticale"}));
     EXPECT_EQ(icon_spoken, icon_name);
   }
   QString card_spoken, title, print_name;
