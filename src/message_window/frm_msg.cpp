@@ -159,12 +159,12 @@ void FrmMsg::SetPicture(double picture_w, double picture_h, const TwipRect& area
   picture_px_ = QSize(ToPixels(picture_w, ppt), ToPixels(picture_h, ppt));
   QSize content(ToPixels(content_w, ppt), ToPixels(content_h, ppt));
   if (scrolls) {
-    // Room below the last line, as above the first.
+    // A gap below the last line, as above the first.
     const QFontMetricsF metrics(font_, this);
     double bottom = 0;
     for (const DrawnText& text : drawn_) bottom = std::max(bottom, text.y * ppt + metrics.height());
     content.setHeight(std::max(content.height(), static_cast<int>(std::ceil(bottom)) +
-                                                     ToPixels(0.1 * kButtonW, ppt)));
+                                                     ToPixels(0.2 * kButtonW, ppt)));
   }
   area_->Place(QRect(ToPixels(area.left, ppt), ToPixels(area.top, ppt), ToPixels(area.width, ppt),
                      ToPixels(area.height, ppt)),
