@@ -29,6 +29,12 @@ if [[ -x "$build/bin/window_bench" ]]; then
   shown=$(measure sh -c "for i in \$(seq 20); do '$build/bin/window_bench' --startup 2>/dev/null; done")
   window="$window process_start_to_shown_ms=$(python3 -c "print(f'{$shown / 20 * 1000:.1f}')")"
 fi
+if [[ -x "$build/bin/message_window_bench" ]]; then
+  # The message window with the largest listings: prints its memory figures, then the timings.
+  QT_QPA_PLATFORM=offscreen "$build/bin/message_window_bench" --benchmark_repetitions=3 \
+    --benchmark_report_aggregates_only=true --benchmark_out="$out/message_window.json" \
+    --benchmark_out_format=json
+fi
 python3 bench/report.py "$out" "$plain" "$json" "$start" "$window" >docs/performance.md
 gnuplot -e "datafile='$out/scaling.dat'; outfile='docs/compiler-scaling.png'" bench/scaling.gp
 echo "wrote docs/performance.md and docs/compiler-scaling.png"

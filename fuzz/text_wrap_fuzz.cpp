@@ -15,12 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   constexpr double kCell = 96;
   const double limit = (data[0] | (data[1] << 8)) % 12000;
   const std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
-  const TextMeasurer width = [](std::string_view s) { return kCell * s.size(); };
+  const CharWidths widths{[](unsigned char) { return kCell; }, [](double sum) { return sum; }};
+  const TextMeasurer width = widths.Measurer();
 
   std::size_t widest = 0;
   for (std::string_view paragraph : SplitParagraphs(text)) {
     fuzz::Require(paragraph.find('\r') == std::string_view::npos, "paragraphs hold no CR");
-    const auto lines = WrapParagraph(paragraph, limit, width);
+    const auto lines = WrapParagraph(paragraph, limit, widths);
     fuzz::Require(paragraph.empty() == lines.empty(), "only an empty paragraph has no lines");
     std::size_t at = 0;
     for (std::string_view line : lines) {

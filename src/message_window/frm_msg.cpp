@@ -9,10 +9,12 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <cmath>
 
 #include "message_window/cp437.h"
 #include "message_window/mod_msg.h"
+#include "message_window/msg_text_area.h"
 #include "platform/platform_fonts.h"
 #include "platform/twips.h"
 
@@ -33,12 +35,13 @@ int ToPixels(double twips, double pixels_per_twip) {
 struct IconInfo {
   const char* object_name;
   const char* resource;
+  const char* spoken;  // the accessible name, UTF-8
 };
 constexpr IconInfo kIcons[] = {
-    {"ImgDom", "question"},
-    {"ImgEsc", "exclamation"},
-    {"ImgInf", "information"},
-    {"ImgStp", "stop"},
+    {"ImgDom", "question", "Domanda"},
+    {"ImgEsc", "exclamation", "Attenzione"},
+    {"ImgInf", "information", "Informazione"},
+    {"ImgStp", "stop", "Errore"},
 };
 
 }  // namespace
@@ -54,12 +57,17 @@ FrmMsg::FrmMsg() : QDialog(nullptr) {
   setWindowTitle(QStringLiteral("Form1"));
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   font_ = PlatformFont(font_name_, font_points_);
+  // Lowest of the controls: buttons and icons lie over it, as over text drawn on the window.
+  area_ = new MsgTextArea(this, [this](QPainter& painter, const QRectF& visible) {
+    PaintVisible(painter, visible);
+  });
   buttons_.push_back(NewButton(0));
   buttons_.push_back(NewButton(1));
   const double ppt = PixelsPerTwip();
   for (const IconInfo& info : kIcons) {
     auto* label = new QLabel(this);
     label->setObjectName(QString::fromLatin1(info.object_name));
+    label->setAccessibleName(QString::fromUtf8(info.spoken));
     QIcon icon;
     for (const int size : {16, 32}) {
       icon.addFile(QStringLiteral(":/message_window/icons/%1-%2.png")
@@ -90,20 +98,42 @@ QPushButton* FrmMsg::NewButton(int index) {
 
 void FrmMsg::SetFontName(const std::string& name) {
   font_name_ = name;
-  font_ = PlatformFont(font_name_, font_points_);
+  SetFont(PlatformFont(font_name_, font_points_));
 }
 
 void FrmMsg::SetFontSize(double points) {
   font_points_ = points;
-  font_ = PlatformFont(font_name_, font_points_);
+  SetFont(PlatformFont(font_name_, font_points_));
 }
 
-// Widths and heights come out in whole twips, as the layout expects: the widest line, once
-// rounded, must still fit the limit it sets.
-double FrmMsg::TextWidth(std::string_view bytes) const {
-  const QFontMetricsF metrics(font_, this);
-  return std::round(metrics.horizontalAdvance(Cp437ToQString(bytes)) / PixelsPerTwip());
+void FrmMsg::SetFont(const QFont& font) {
+  if (font == font_) return;
+  font_ = font;
+  widths_.reset();
 }
+
+const CharWidths& FrmMsg::Widths() const {
+  // Measured again on a screen of another resolution.
+  if (!widths_ || widths_pixels_per_twip_ != PixelsPerTwip()) {
+    // The advances of the 256 glyphs in pixels, measured once per font; each is a multiple of
+    // 1/64 pixel, so their sums are exact whatever their order.
+    const QFontMetricsF metrics(font_, this);
+    auto advances = std::make_shared<std::array<double, 256>>();
+    for (int byte = 0; byte < 256; ++byte) {
+      const QChar glyph(Cp437ToUnicode(static_cast<unsigned char>(byte)));
+      (*advances)[static_cast<std::size_t>(byte)] = metrics.horizontalAdvance(glyph);
+    }
+    const double ppt = PixelsPerTwip();
+    widths_pixels_per_twip_ = ppt;
+    // Widths come out in whole twips, as the layout expects: the widest line, once rounded,
+    // must still fit the limit it sets.
+    widths_ = CharWidths{[advances](unsigned char byte) { return (*advances)[byte]; },
+                         [ppt](double pixels) { return std::round(pixels / ppt); }};
+  }
+  return *widths_;
+}
+
+double FrmMsg::TextWidth(std::string_view bytes) const { return Widths().Width(bytes); }
 
 double FrmMsg::TextHeight(std::string_view /*bytes*/) const {
   const QFontMetricsF metrics(font_, this);
@@ -112,20 +142,41 @@ double FrmMsg::TextHeight(std::string_view /*bytes*/) const {
 
 void FrmMsg::ClearSurface() {
   drawn_.clear();
-  const QSize size = this->size();
-  surface_ = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-  const int dots_per_meter = static_cast<int>(std::lround(logicalDpiX() / 0.0254));
-  surface_.setDotsPerMeterX(dots_per_meter);
-  surface_.setDotsPerMeterY(dots_per_meter);
-  surface_.fill(Qt::transparent);
-  update();
+  if (drawn_.capacity() > 4096) drawn_.shrink_to_fit();  // after a huge message
+  area_->TextsChanged();
 }
 
 void FrmMsg::DrawText(double x, double y, std::string_view bytes) {
   drawn_.push_back({x, y, std::string(bytes)});
-  QPainter painter(&surface_);
-  PaintText(painter, drawn_.back(), PixelsPerTwip());
-  update();
+  area_->TextsChanged();
+}
+
+const QImage& FrmMsg::SurfaceImage() const { return area_->Picture(); }
+
+void FrmMsg::SetPicture(double picture_w, double picture_h, const TwipRect& area,
+                        double content_w, double content_h, bool scrolls) {
+  const double ppt = PixelsPerTwip();
+  picture_px_ = QSize(ToPixels(picture_w, ppt), ToPixels(picture_h, ppt));
+  QSize content(ToPixels(content_w, ppt), ToPixels(content_h, ppt));
+  if (scrolls) {
+    // A gap below the last line, as above the first.
+    const QFontMetricsF metrics(font_, this);
+    double bottom = 0;
+    for (const DrawnText& text : drawn_) bottom = std::max(bottom, text.y * ppt + metrics.height());
+    content.setHeight(std::max(content.height(), static_cast<int>(std::ceil(bottom)) +
+                                                     ToPixels(0.2 * kButtonW, ppt)));
+  }
+  area_->Place(QRect(ToPixels(area.left, ppt), ToPixels(area.top, ppt), ToPixels(area.width, ppt),
+                     ToPixels(area.height, ppt)),
+               content, scrolls);
+  area_->lower();
+}
+
+void FrmMsg::SetSpokenText(std::string_view bytes) {
+  QString spoken = Cp437ToQString(bytes);
+  spoken.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  setAccessibleDescription(spoken);
+  area_->setAccessibleDescription(spoken);
 }
 
 void FrmMsg::PaintText(QPainter& painter, const DrawnText& text, double pixels_per_twip) const {
@@ -137,7 +188,21 @@ void FrmMsg::PaintText(QPainter& painter, const DrawnText& text, double pixels_p
                    Cp437ToQString(text.bytes));
 }
 
-QSizeF FrmMsg::PictureSizeTwips() const { return QSizeF(ClientWidthTwips(), ClientHeightTwips()); }
+void FrmMsg::PaintVisible(QPainter& painter, const QRectF& visible) const {
+  const double ppt = PixelsPerTwip();
+  const QFontMetricsF metrics(font_, this);
+  for (const DrawnText& text : drawn_) {
+    const double top = text.y * ppt;
+    if (top + metrics.height() < visible.top() || top > visible.bottom()) continue;
+    PaintText(painter, text, ppt);
+  }
+}
+
+// The whole laid-out window, also when the screen showed only part of it.
+QSizeF FrmMsg::PictureSizeTwips() const {
+  const QSize size = picture_px_.isValid() ? picture_px_ : this->size();
+  return QSizeF(size.width() / PixelsPerTwip(), size.height() / PixelsPerTwip());
+}
 
 void FrmMsg::PaintPicture(QPainter& painter, double pixels_per_twip) const {
   for (const DrawnText& text : drawn_) PaintText(painter, text, pixels_per_twip);
@@ -159,6 +224,15 @@ double FrmMsg::FrameWidthTwips() const {
 
 double FrmMsg::FrameHeightTwips() const {
   return (frameGeometry().height() - height()) / PixelsPerTwip();
+}
+
+double FrmMsg::FrameHeightEstimateTwips() const {
+  const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+  return std::max(FrameHeightTwips(), title / PixelsPerTwip());
+}
+
+double FrmMsg::ScrollBarTwips() const {
+  return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) / PixelsPerTwip();
 }
 
 void FrmMsg::MoveTwips(double left, double top) {
@@ -195,10 +269,9 @@ void FrmMsg::HideAllControls() {
   for (QLabel* icon : icons_) icon->hide();
 }
 
-void FrmMsg::paintEvent(QPaintEvent* event) {
-  QDialog::paintEvent(event);
-  QPainter painter(this);
-  painter.drawImage(0, 0, surface_);
+void FrmMsg::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  area_->ReleasePicture();  // the record of the texts stays for printing
 }
 
 bool FrmMsg::PressMnemonic(QChar key) {
@@ -225,7 +298,26 @@ void FrmMsg::keyPressEvent(QKeyEvent* event) {
       PressMnemonic(QChar(key))) {
     return;
   }
+  if (area_->focusPolicy() != Qt::NoFocus && ScrollText(*event)) return;
   QDialog::keyPressEvent(event);
+}
+
+bool FrmMsg::ScrollText(const QKeyEvent& event) {
+  const int key = event.key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    // From the text area Enter presses the first button, as it does when the window opens.
+    if (focusWidget() != area_) return false;
+    buttons_.front()->click();
+    return true;
+  }
+  // Page keys, and Ctrl with Home or End, scroll the text from wherever the focus is.
+  const bool page = key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+  const bool edge = (key == Qt::Key_Home || key == Qt::Key_End) &&
+                    (event.modifiers() & Qt::ControlModifier);
+  if (!page && !edge) return false;
+  QKeyEvent plain(QEvent::KeyPress, key, Qt::NoModifier);
+  QCoreApplication::sendEvent(area_, &plain);
+  return true;
 }
 
 void FrmMsg::reject() { CmdMsg_Click(0); }

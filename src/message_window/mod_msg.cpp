@@ -20,10 +20,6 @@ namespace {
 
 std::int16_t pressed_button = 0;  // never reset: the last press of the program
 
-TextMeasurer MeasurerOf(const FrmMsg& window) {
-  return [&window](std::string_view text) { return window.TextWidth(text); };
-}
-
 int CountOrDrawLines(FrmMsg& window, const std::string& text, double limit, double x, double y0,
                      double line_h, bool draw) {
   int lines = 0;
@@ -41,34 +37,50 @@ std::optional<TwipRect> OwnerRect(const QWidget* owner, double pixels_per_twip) 
                   r.width() / pixels_per_twip, r.height() / pixels_per_twip};
 }
 
-// Steps 13 and 14: caption, client size and position over the owner.
-void SizeAndPlace(FrmMsg& frm, QWidget* owner, const std::string& title, const MsgLayout& l) {
-  frm.setWindowTitle(FromBytes(title));
-  frm.SetClientSizeTwips(l.inner_w, l.inner_h);
+// The largest client area that the screen's available area leaves, in twips.
+std::pair<double, double> ClientRoom(const FrmMsg& frm, const QScreen* screen) {
+  if (screen == nullptr) return {1e300, 1e300};
   const double ppt = frm.PixelsPerTwip();
-  const QScreen* screen = owner != nullptr ? owner->screen() : QApplication::primaryScreen();
+  const QRect room = screen->availableGeometry();
+  return {room.width() / ppt - frm.FrameWidthTwips(),
+          room.height() / ppt - frm.FrameHeightEstimateTwips()};
+}
+
+// Steps 13 and 14: caption, client size and position over the owner. A window cut down to
+// the screen is also kept inside the screen's available area, so that its buttons are seen.
+void SizeAndPlace(FrmMsg& frm, QWidget* owner, const QScreen* screen, const std::string& title,
+                  const MsgFit& f) {
+  frm.setWindowTitle(FromBytes(title));
+  frm.SetClientSizeTwips(f.client_w, f.client_h);
+  const double ppt = frm.PixelsPerTwip();
   const QSize screen_px = screen != nullptr ? screen->geometry().size() : QSize(0, 0);
-  const TwipRect place =
+  TwipRect place =
       PlaceMsgWindow(OwnerRect(owner, ppt), screen_px.width() / ppt, screen_px.height() / ppt,
                      frm.ClientWidthTwips() + frm.FrameWidthTwips(),
                      frm.ClientHeightTwips() + frm.FrameHeightTwips());
+  if (f.scrolls && screen != nullptr) {
+    const QRect room = screen->availableGeometry();
+    place.height = frm.ClientHeightTwips() + frm.FrameHeightEstimateTwips();
+    place = KeepInside(place, {room.left() / ppt, room.top() / ppt, room.width() / ppt,
+                               room.height() / ppt});
+  }
   frm.MoveTwips(place.left, place.top);
 }
 
 // Steps 15 to 18: the buttons with their captions, and the icon.
 void PlaceControls(FrmMsg& frm, int icon_kind, int n, const std::vector<std::string>& captions,
-                   const MsgLayout& l) {
+                   const MsgFit& f) {
   frm.EnsureButtons(n);
   for (int k = 1; k <= n; ++k) {
     QPushButton& button = frm.Button(k - 1);
     const std::string caption = static_cast<std::size_t>(k) < captions.size() ? captions[k] : "";
     button.setText(FromBytes(caption));
-    frm.PlaceTwips(button, l.button_lefts[static_cast<std::size_t>(k - 1)], l.button_top);
+    frm.PlaceTwips(button, f.button_lefts[static_cast<std::size_t>(k - 1)], f.button_top);
     button.show();
   }
   if (icon_kind >= kIconQuestion && icon_kind <= kIconStop) {
     QLabel& icon = frm.Icon(icon_kind);
-    frm.PlaceTwips(icon, l.icon_left, l.icon_top);
+    frm.PlaceTwips(icon, f.icon_left, f.icon_top);
     icon.show();
   }
 }
@@ -92,10 +104,15 @@ int ShowMessageWindow(PlatformServices& platform, QWidget* owner, const std::str
   const double limit = TextColumnWidth(c.widest_line, m.cell_w);
   c.line_count = CountOrDrawLines(frm, text, limit, 0, 0, 0, false);
   const MsgLayout l = ComputeMsgLayout(m, c);
-  SizeAndPlace(frm, owner, title, l);
-  PlaceControls(frm, icon_kind, n, captions, l);
+  const QScreen* screen = owner != nullptr ? owner->screen() : QApplication::primaryScreen();
+  const auto [room_w, room_h] = ClientRoom(frm, screen);
+  const MsgFit f = FitMsgLayout(m, c, l, room_w, room_h, frm.ScrollBarTwips());
+  SizeAndPlace(frm, owner, screen, title, f);
+  PlaceControls(frm, icon_kind, n, captions, f);
   frm.ClearSurface();
   if (l.text_h > 0) CountOrDrawLines(frm, text, l.text_width, l.text_x, l.text_y0, l.line_h, true);
+  frm.SetPicture(l.inner_w, l.inner_h, f.area, f.content_w, f.content_h, f.scrolls);
+  frm.SetSpokenText(text);
   frm.Button(0).setFocus();
   platform.ShowModal(frm, owner);
   frm.hide();
@@ -107,8 +124,9 @@ int ShowMessageWindow(PlatformServices& platform, QWidget* owner, const std::str
 
 int PrintWrapped(FrmMsg& window, const std::string& paragraph, double limit, double x, double y,
                  bool draw) {
-  const double step = 2 * window.TextWidth("A");
-  const std::vector<std::string_view> lines = WrapParagraph(paragraph, limit, MeasurerOf(window));
+  const CharWidths& widths = window.Widths();
+  const double step = 2 * widths.Width("A");
+  const std::vector<std::string_view> lines = WrapParagraph(paragraph, limit, widths);
   if (draw) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       window.DrawText(x, y + step * static_cast<double>(i), lines[i]);
@@ -118,7 +136,8 @@ int PrintWrapped(FrmMsg& window, const std::string& paragraph, double limit, dou
 }
 
 std::int32_t WidestLine(const std::string& text) {
-  return WidestLineWidth(text, MeasurerOf(FrmMsg::Instance()));
+  const CharWidths& widths = FrmMsg::Instance().Widths();
+  return WidestLineWidth(text, [&widths](std::string_view line) { return widths.Width(line); });
 }
 
 void CmdMsg_Click(int index) {

@@ -1,6 +1,8 @@
 // The message window's geometry in twips, step by step from the measured sizes.
 #include "message_window/msg_layout.h"
 
+#include <algorithm>
+
 namespace numerella {
 
 double TextColumnWidth(double widest_line, double cell_w) {
@@ -56,6 +58,60 @@ MsgLayout ComputeMsgLayout(const MsgMeasures& m, const MsgContent& c) {
   LayOutHeights(m, c, l);
   LayOutControls(m, c, l);
   return l;
+}
+
+namespace {
+
+// Buttons centred on the outer width of a client area client_w wide; the strip at its bottom.
+void PlaceStrip(const MsgMeasures& m, const MsgContent& c, const MsgLayout& l, MsgFit& f) {
+  f.button_lefts.clear();
+  for (int k = 1; k <= c.button_count; ++k) {
+    f.button_lefts.push_back((f.client_w + c.frame_w - l.row_span) / 2 + (k - 1) * 1.2 * m.button_w);
+  }
+  f.button_top = f.client_h - l.gap - m.button_h;
+  f.icon_left = l.icon_left;
+  f.icon_top = (f.client_h - l.gap - m.button_h - m.icon_h) / 2;
+}
+
+}  // namespace
+
+MsgFit FitMsgLayout(const MsgMeasures& m, const MsgContent& c, const MsgLayout& l, double max_w,
+                    double max_h, double scroll_bar) {
+  MsgFit f;
+  f.content_w = l.inner_w;
+  if (l.inner_w <= max_w && l.inner_h <= max_h) {
+    f.client_w = l.inner_w;
+    f.client_h = l.inner_h;
+    f.area = {0, 0, l.inner_w, l.inner_h};
+    f.content_h = l.inner_h;
+    f.button_lefts = l.button_lefts;
+    f.button_top = l.button_top;
+    f.icon_left = l.icon_left;
+    f.icon_top = l.icon_top;
+    return f;
+  }
+  f.scrolls = true;
+  const double band = l.inner_h - l.strip_h;
+  // The text area keeps at least the height of the icon's band, or of two lines.
+  const double least_band = std::max(l.line_h * 2, c.icon_kind != 0 ? m.icon_w + l.gap : 0);
+  const double room = std::max(max_h - l.strip_h, least_band);
+  bool vertical = band > room;
+  bool horizontal = l.inner_w + (vertical ? scroll_bar : 0) > max_w;
+  if (horizontal && !vertical) vertical = band + scroll_bar > room;
+  f.client_w = std::min(l.inner_w + (vertical ? scroll_bar : 0), std::max(max_w, l.row_w));
+  const double area_h = std::min(band + (horizontal ? scroll_bar : 0), room);
+  f.client_h = area_h + l.strip_h;
+  f.area = {0, 0, f.client_w, area_h};
+  f.content_h = band;
+  PlaceStrip(m, c, l, f);
+  return f;
+}
+
+TwipRect KeepInside(const TwipRect& window, const TwipRect& available) {
+  TwipRect r = window;
+  r.left = std::max(available.left, std::min(r.left, available.left + available.width - r.width));
+  r.top = std::max(available.top, std::min(r.top, available.top + available.height - r.height));
+  return r;
 }
 
 TwipRect PlaceMsgWindow(const std::optional<TwipRect>& owner, double screen_w, double screen_h,

@@ -49,6 +49,26 @@ struct MsgLayout {
   double text_y0 = 0;
 };
 
+// The window as it is shown on a screen whose available area leaves at most max_w x max_h for
+// the client area. A layout that fits is shown as it is. A larger one keeps its button strip
+// and icon in view and lets its text scroll: the client area is cut down to the screen, widened
+// by a scroll bar when the text scrolls vertically, and the text area above the buttons scrolls
+// over the whole text band.
+struct MsgFit {
+  bool scrolls = false;
+  double client_w = 0;
+  double client_h = 0;
+  TwipRect area;          // the text area in the client area
+  double content_w = 0;   // what the text area scrolls over
+  double content_h = 0;
+  std::vector<double> button_lefts;
+  double button_top = 0;
+  double icon_left = 0;
+  double icon_top = 0;
+};
+MsgFit FitMsgLayout(const MsgMeasures& m, const MsgContent& c, const MsgLayout& l, double max_w,
+                    double max_h, double scroll_bar);
+
 // The text column width: the widest line, capped at 80 character cells.
 double TextColumnWidth(double widest_line, double cell_w);
 
@@ -60,5 +80,9 @@ MsgLayout ComputeMsgLayout(const MsgMeasures& m, const MsgContent& c);
 // out exactly 0 is replaced by the screen's. Clamped to 0 at the top and left only.
 TwipRect PlaceMsgWindow(const std::optional<TwipRect>& owner, double screen_w, double screen_h,
                         double outer_w, double outer_h);
+
+// A window placed by PlaceMsgWindow moved into the available area of the screen, as far as its
+// size allows: for windows cut down to the screen, whose buttons must stay in view.
+TwipRect KeepInside(const TwipRect& window, const TwipRect& available);
 
 }  // namespace numerella

@@ -10,33 +10,61 @@ namespace {
 
 constexpr char kCarriageReturn = '\r';
 
-// Length of the line cut from the front of rest when no blank can be used: the longest start
-// whose width stays below limit, but at least one character.
-std::size_t HardBreak(std::string_view rest, double limit, const TextMeasurer& width) {
-  std::size_t k = 0;
-  while (k < rest.size() && (k == 0 || width(rest.substr(0, k)) < limit)) ++k;
-  // k is now the first length that reaches limit (or the whole rest); one less stays below.
-  if (k < rest.size() || width(rest) >= limit) --k;
-  return std::max<std::size_t>(k, 1);
+// The widths of the stretches of one paragraph, from the advances of its characters summed
+// once: the width of characters [from, to) is to_width(at[to] - at[from]).
+class StretchWidths {
+ public:
+  StretchWidths(std::string_view paragraph, const CharWidths& widths)
+      : to_width_(widths.to_width), at_(paragraph.size() + 1, 0.0) {
+    for (std::size_t i = 0; i < paragraph.size(); ++i)
+      at_[i + 1] = at_[i] + widths.advance(static_cast<unsigned char>(paragraph[i]));
+  }
+  double operator()(std::size_t from, std::size_t to) const {
+    return to_width_(at_[to] - at_[from]);
+  }
+
+ private:
+  const std::function<double(double)>& to_width_;
+  std::vector<double> at_;
+};
+
+// End of the line that starts at start when no blank can be used: the longest start whose
+// width stays below limit, but at least one character. Looks at no more characters than the
+// line holds, plus one.
+std::size_t HardBreak(std::size_t start, std::size_t size, double limit,
+                      const StretchWidths& width) {
+  std::size_t end = start + 1;
+  while (end < size && width(start, end) < limit) ++end;
+  // end is the first length that reaches limit (or the whole rest, which is wider than
+  // limit); one less stays below.
+  return std::max(end - 1, start + 1);
 }
 
-// Length of the line cut from the front of rest at a blank: starts at the first blank (which
-// is at length first_blank) and moves on to each next blank while the start up to and
-// including that blank stays below limit.
-std::size_t BlankBreak(std::string_view rest, std::size_t first_blank, double limit,
-                       const TextMeasurer& width) {
-  std::size_t k = first_blank;
+// End of the line that starts at start at a blank: just after the first blank (at
+// first_blank), moved on to just after each next blank while the line up to and including
+// it stays below limit.
+std::size_t BlankBreak(std::string_view paragraph, std::size_t start, std::size_t first_blank,
+                       double limit, const StretchWidths& width) {
+  std::size_t end = first_blank + 1;
   while (true) {
-    const std::size_t next = rest.find(' ', k);  // 0-based index of the next blank after k
-    if (next == std::string_view::npos) break;
-    const std::size_t q = next + 1;
-    if (!(width(rest.substr(0, q)) < limit)) break;
-    k = q;
+    const std::size_t next = paragraph.find(' ', end);
+    if (next == std::string_view::npos || !(width(start, next + 1) < limit)) break;
+    end = next + 1;
   }
-  return k;
+  return end;
 }
 
 }  // namespace
+
+double CharWidths::Width(std::string_view text) const {
+  double sum = 0;
+  for (const char c : text) sum += advance(static_cast<unsigned char>(c));
+  return to_width(sum);
+}
+
+TextMeasurer CharWidths::Measurer() const {
+  return [copy = *this](std::string_view text) { return copy.Width(text); };
+}
 
 std::vector<std::string_view> SplitParagraphs(std::string_view text) {
   std::vector<std::string_view> paragraphs;
@@ -53,22 +81,22 @@ std::vector<std::string_view> SplitParagraphs(std::string_view text) {
 }
 
 std::vector<std::string_view> WrapParagraph(std::string_view paragraph, double limit,
-                                            const TextMeasurer& width) {
+                                            const CharWidths& widths) {
   std::vector<std::string_view> lines;
-  std::string_view rest = paragraph;
-  while (!rest.empty() && width(rest) > limit) {
-    const std::size_t blank = rest.find(' ');
-    std::size_t k = 0;
-    // b is the 1-based position of the first blank; the start before it must fit.
-    if (blank == std::string_view::npos || width(rest.substr(0, blank)) > limit) {
-      k = HardBreak(rest, limit, width);
-    } else {
-      k = BlankBreak(rest, blank + 1, limit, width);
-    }
-    lines.push_back(rest.substr(0, k));
-    rest.remove_prefix(k);
+  if (paragraph.empty()) return lines;
+  const StretchWidths width(paragraph, widths);
+  const std::size_t size = paragraph.size();
+  std::size_t start = 0;
+  while (start < size && width(start, size) > limit) {
+    const std::size_t blank = paragraph.find(' ', start);
+    // The start before the first blank must fit for a break at a blank.
+    const std::size_t end = blank == std::string_view::npos || width(start, blank) > limit
+                                ? HardBreak(start, size, limit, width)
+                                : BlankBreak(paragraph, start, blank, limit, width);
+    lines.push_back(paragraph.substr(start, end - start));
+    start = end;
   }
-  if (!rest.empty()) lines.push_back(rest);
+  if (start < size) lines.push_back(paragraph.substr(start));
   return lines;
 }
 

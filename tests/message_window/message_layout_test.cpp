@@ -3,11 +3,13 @@
 // a fixed-width font of 100 twips per character.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "message_window/msg_layout.h"
 #include "message_window/text_wrap.h"
+#include "reference_wrap.h"
 
 namespace numerella {
 namespace {
@@ -65,7 +67,7 @@ TEST(MsgLayoutTest, FiguresOfTheEdgeCasesAndPlacement) {
 }
 
 TEST(TextWrapTest, SplitsWrapsAndMeasures) {
-  const auto fixed = [](std::string_view t) { return 100.0 * static_cast<double>(t.size()); };
+  const CharWidths fixed{[](unsigned char) { return 100.0; }, [](double sum) { return sum; }};
   const auto strings = [](const std::vector<std::string_view>& v) {
     return std::vector<std::string>(v.begin(), v.end());
   };
@@ -102,6 +104,130 @@ TEST(TextWrapTest, SplitsWrapsAndMeasures) {
     const TextMeasurer measure = [per = per](std::string_view t) { return per * t.size(); };
     EXPECT_EQ(WidestLineWidth(text, measure), width) << text << " " << per;
   }
+}
+
+// Character widths of a variable-pitch font: from 1/64 to 4 units in steps of 1/64, rounded to
+// whole units at the end like the window's twips.
+CharWidths VariableWidths(std::uint32_t seed) {
+  auto table = std::make_shared<std::array<double, 256>>();
+  std::mt19937 random(seed);
+  for (double& w : *table) w = static_cast<double>(random() % 256 + 1) / 64;
+  (*table)[' '] = 1;
+  return {[table](unsigned char c) { return (*table)[c]; },
+          [](double sum) { return std::round(sum); }};
+}
+
+TEST(TextWrapTest, SameLinesAsTheReferenceBreakingOverGeneratedParagraphs) {
+  std::mt19937 random(20261207);
+  const char kAlphabet[] = "aaaaabcdefgh   xyz+*()\xE2\xFD\t0123456789";
+  int compared = 0;
+  for (int round = 0; round < 3000; ++round) {
+    const CharWidths widths = VariableWidths(random());
+    std::string paragraph(random() % 400, ' ');
+    const std::size_t spread = random() % (sizeof kAlphabet - 1) + 1;  // from all blanks on
+    for (char& c : paragraph) c = kAlphabet[random() % spread];
+    if (round % 7 == 0) paragraph.insert(random() % (paragraph.size() + 1), 150, 'w');
+    // Limits from below one character to beyond the whole paragraph.
+    const double limit = static_cast<double>(random() % 160) - 5 + (round % 2) * 0.5;
+    const auto expected = reference::WrapParagraph(paragraph, limit, widths.Measurer());
+    ASSERT_EQ(WrapParagraph(paragraph, limit, widths), expected)
+        << "paragraph \"" << paragraph << "\" limit " << limit;
+    compared += static_cast<int>(expected.size());
+  }
+  EXPECT_GT(compared, 20000);  // the inputs did break into many lines
+}
+
+TEST(TextWrapTest, MeasuresEachCharacterOnceWhateverTheParagraph) {
+  const std::string operand(32700, 'a');
+  std::string words;
+  while (words.size() < 32700) words += "parola ";
+  std::string spaced(32700, ' ');
+  spaced[0] = 'x';
+  // Paragraph, limit; the reference's measurements grow with the square of the length.
+  const std::tuple<const char*, std::string, double> cases[] = {
+      {"one long operand", operand, 80 * 96}, {"words", words, 80 * 96},
+      {"blanks after one letter", spaced, 80 * 96}, {"limit below a character", operand, 50},
+      {"fits", operand, 1e9}};
+  for (const auto& [name, paragraph, limit] : cases) {
+    long advances = 0;
+    long conversions = 0;
+    const CharWidths counted{[&](unsigned char) { return ++advances, 96.0; },
+                             [&](double sum) { return ++conversions, sum; }};
+    const auto lines = WrapParagraph(paragraph, limit, counted);
+    std::size_t covered = 0;
+    for (std::string_view line : lines) covered += line.size();
+    EXPECT_EQ(covered, paragraph.size()) << name;
+    EXPECT_EQ(advances, static_cast<long>(paragraph.size())) << name;
+    EXPECT_LE(conversions, 3 * static_cast<long>(paragraph.size()) + 2) << name;
+  }
+  // The reference on the long operand, for scale: about 416 lines of 79 widths of 1 ... 79.
+  long measured = 0;
+  const CharWidths fixed{[](unsigned char) { return 96.0; }, [](double sum) { return sum; }};
+  reference::WrapParagraph(operand, 80 * 96, [&](std::string_view t) {
+    measured += static_cast<long>(t.size());
+    return fixed.Width(t);
+  });
+  EXPECT_GT(measured, 100L * static_cast<long>(operand.size()));
+}
+
+TEST(MsgLayoutTest, FitsTheScreenOrScrollsWithButtonsAndIconInView) {
+  const MsgMeasures m{972, 372, 96, 192, 384, 384};
+  // 16,385 listing lines with an exclamation icon, a short message, and a wide one.
+  MsgContent huge{1, 2, 7680, 16385, false, 120};
+  MsgContent small{1, 2, 960, 1, false, 120};
+  MsgContent wide{2, 0, 7680, 3, false, 120};
+  const double sb = 240;  // the scroll bar's width
+  struct Case {
+    const char* name;
+    MsgContent content;
+    double max_w, max_h;
+    bool scrolls;
+    double client_w, client_h, area_h;
+  };
+  const Case cases[] = {
+      {"small on a large screen: as laid out", small, 28800, 16200, false, 1927.2, 1339.2, 1339.2},
+      {"small exactly on the screen", small, 1927.2, 1339.2, false, 1927.2, 1339.2, 1339.2},
+      {"huge listing: cut to the screen's height, a scroll bar wider", huge, 28800, 16200, true,
+       8647.2 + sb, 16200, 16200 - 760.8},
+      // Three lines: a band of 2.5 x 288 + G, and a scroll bar below it.
+      {"wide text on a narrow screen: scrolls sideways", wide, 5000, 16200, true, 5000,
+       914.4 + sb + 760.8, 914.4 + sb},
+      {"huge listing on a tiny screen keeps the icon's band above the buttons", huge, 28800, 300,
+       true, 8647.2 + sb, 578.4 + 760.8, 578.4},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    const MsgLayout l = ComputeMsgLayout(m, t.content);
+    const MsgFit f = FitMsgLayout(m, t.content, l, t.max_w, t.max_h, sb);
+    EXPECT_EQ(f.scrolls, t.scrolls);
+    EXPECT_NEAR(f.client_w, t.client_w, 1e-6);
+    EXPECT_NEAR(f.client_h, t.client_h, 1e-6);
+    EXPECT_NEAR(f.area.height, t.area_h, 1e-6);
+    EXPECT_EQ(std::pair(f.area.left, f.area.top), std::pair(0.0, 0.0));
+    EXPECT_NEAR(f.area.width, f.client_w, 1e-9);
+    EXPECT_NEAR(f.content_w, l.inner_w, 1e-9);
+    EXPECT_NEAR(f.content_h, t.scrolls ? l.inner_h - l.strip_h : l.inner_h, 1e-9);
+    // The buttons sit on the client area's bottom, centred; the icon in the band above them.
+    EXPECT_NEAR(f.button_top, f.client_h - 194.4 - 372, 1e-9);
+    const double row = l.row_span;
+    EXPECT_NEAR(f.button_lefts.front() * 2 + row, f.client_w + 120, 1e-9);
+    if (t.content.icon_kind != 0) {
+      EXPECT_GE(f.icon_top, 0);
+      EXPECT_LE(f.icon_top + 384, f.button_top);
+    }
+    if (!t.scrolls) {
+      EXPECT_EQ(f.button_lefts, l.button_lefts);
+      EXPECT_EQ(std::pair(f.icon_left, f.icon_top), std::pair(l.icon_left, l.icon_top));
+    }
+  }
+  // Kept inside the available area: moved up and left as far as the size allows.
+  const TwipRect room{0, 480, 19200, 10320};
+  const std::tuple<TwipRect, TwipRect> moves[] = {
+      {{100, 0, 3000, 9000}, {100, 480, 3000, 9000}},
+      {{18000, 5000, 3000, 9000}, {16200, 1800, 3000, 9000}},
+      {{0, 0, 20000, 12000}, {0, 480, 20000, 12000}},  // too large: top-left corner wins
+  };
+  for (const auto& [window, kept] : moves) EXPECT_EQ(KeepInside(window, room), kept);
 }
 
 }  // namespace

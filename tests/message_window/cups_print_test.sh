@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Prints the reference card through the print system, as a user does with "&Stampa": a PDF
+# queue on the local print server is made the default printer, the probe prints on it, and
+# the page that comes out is checked: one page, landscape, the card centred, the glyphs Γ and
+# ² present. The probe also checks that the printer's orientation is restored.
+# Starts the print server for the test when none runs (as root) and removes the queue, its
+# settings and the server again. Exits 77 (skipped) with the reason when that cannot be done.
+#   cups_print_test.sh <message_print_probe>
+set -uo pipefail
+probe=${1:?usage: cups_print_test.sh <message_print_probe>}
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*"; exit 1; }
+
+for tool in cupsd lpadmin lpstat pdfinfo pdftotext pdftoppm python3; do
+  command -v "$tool" >/dev/null ||
+    skip "$tool is missing (Debian packages cups, printer-driver-cups-pdf, poppler-utils)"
+done
+[[ -x /usr/lib/cups/backend/cups-pdf ]] || skip "no cups-pdf backend (printer-driver-cups-pdf)"
+ppd=$(ls /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd /usr/share/ppd/cups-pdf/*.ppd 2>/dev/null | head -1)
+[[ -n $ppd ]] || skip "no cups-pdf printer description"
+[[ $(id -u) == 0 ]] || skip "not root: cannot start the print server or add a queue"
+
+queue=numerellatest$$
+out=$(mktemp -d)  # where the queue writes its PDF files
+chmod 1777 "$out"
+work=$(mktemp -d)
+conf=/etc/cups/cups-pdf-$queue.conf
+server=""
+old_default=""
+cleanup() {
+  lpadmin -x "$queue" 2>/dev/null
+  [[ -n $old_default ]] && lpadmin -d "$old_default" 2>/dev/null
+  rm -f "$conf"
+  if [[ -n $server ]]; then kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; fi
+  rm -rf "$out" "$work"
+}
+trap cleanup EXIT
+
+if ! lpstat -r 2>/dev/null | grep -q "is running"; then
+  mkdir -p /run/cups /var/spool/cups /var/cache/cups
+  cupsd -f >"$work/cupsd.log" 2>&1 &
+  server=$!
+  for _ in $(seq 50); do lpstat -r 2>/dev/null | grep -q "is running" && break; sleep 0.2; done
+  lpstat -r 2>/dev/null | grep -q "is running" ||
+    skip "the print server did not start: $(tail -3 "$work/cupsd.log" | tr '\n' ' ')"
+fi
+old_default=$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')
+
+# This queue's own output folder (the backend reads cups-pdf-<name>.conf for cups-pdf:/<name>).
+cat >"$conf" <<CONF
+Out $out
+AnonDirName $out
+Log $out
+LogType 3
+CONF
+lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P "$ppd" || fail "lpadmin could not add $queue"
+lpadmin -d "$queue" || fail "could not make $queue the default printer"
+# The queue's settings without its state, which printing changes.
+settings() { lpoptions -p "$queue" 2>/dev/null | tr ' ' '\n' | grep -v '^printer-state' | sort; }
+settings_before=$(settings)
+
+PRINTER=$queue LPDEST=$queue "$probe" "$work/direct.pdf"
+status=$?
+[[ $status == 1 ]] && fail "the card was not printed (see the message box above)"
+[[ $status == 2 ]] && fail "the printer's orientation was not restored"
+[[ $status != 0 ]] && fail "the probe ended with status $status"
+[[ $(settings) == "$settings_before" ]] || fail "the queue's settings changed"
+
+# Two jobs: the card from "&Stampa", then the orientation check.
+for _ in $(seq 120); do
+  (($(find "$out" -name '*.pdf' | wc -l) >= 2)) && [[ -z $(lpstat -o "$queue" 2>/dev/null) ]] && break
+  sleep 0.5
+done
+mapfile -t pdfs < <(ls -tr "$out"/*.pdf 2>/dev/null)
+((${#pdfs[@]} >= 2)) || fail "expected two PDF files in $out, found ${#pdfs[@]}: $(ls "$out")"
+
+# The direct PDF's text layer holds the card with its glyphs; the printed pages are compared
+# with it.
+text=$(pdftotext -layout "$work/direct.pdf" -)
+grep -q "Γ(x)=(x-1)!" <<<"$text" || fail "no Γ(x)=(x-1)! in the card: $(head -c 300 <<<"$text")"
+grep -q "Del X² o di Pearson" <<<"$text" || fail "no X² in the card"
+for pdf in "${pdfs[@]}"; do
+  echo "== $(basename "$pdf")"
+  python3 "$(dirname "$0")/cups_page_check.py" "$pdf" "$work/direct.pdf" "$work" ||
+    fail "$(basename "$pdf")"
+done
+echo "printed on $queue: ${#pdfs[@]} pages checked"
