@@ -21,14 +21,11 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <chrono>
-#include <condition_variable>
 #include <fstream>
-#include <mutex>
 #include <sstream>
-#include <thread>
 
 #include "child_process.h"
+#include "fifo_watchdog.h"
 #include "platform/failing_file_calls.h"
 #include "platform/qt_platform_services.h"
 #include "platform/regular_files.h"
@@ -188,8 +185,8 @@ bool MakeSocket(const std::string& path) {
   return bound;
 }
 
-// Only regular files are read or replaced. A FIFO without a writer must not block the open: a
-// watchdog would give it a writer after five seconds, and the test fails if it had to.
+// Only regular files are read or replaced. A FIFO without a writer must not block the open (a
+// watchdog would release it, failing the test).
 TEST(RegularFiles, FifosSocketsDevicesAndFoldersAreNeitherReadNorReplaced) {
   QTemporaryDir dir;
   const std::string d = dir.path().toStdString();
@@ -198,16 +195,7 @@ TEST(RegularFiles, FifosSocketsDevicesAndFoldersAreNeitherReadNorReplaced) {
   ASSERT_TRUE(MakeSocket(socket));
   ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
   ASSERT_EQ(::symlink("fifo", (d + "/link to fifo").c_str()), 0);
-  std::mutex m;
-  std::condition_variable cv;
-  bool done = false, unblocked = false;
-  std::thread watchdog([&] {
-    std::unique_lock lock(m);
-    if (!cv.wait_for(lock, std::chrono::seconds(5), [&] { return done; })) {
-      unblocked = true;
-      ::close(::open(fifo.c_str(), O_RDWR | O_NONBLOCK));
-    }
-  });
+  FifoWatchdog watchdog(fifo);
   const std::pair<std::string, mode_t> cases[] = {  // path, kind that must stay
       {fifo, S_IFIFO}, {d + "/link to fifo", S_IFIFO}, {socket, S_IFSOCK}, {folder, S_IFDIR},
       {"/dev/null", S_IFCHR}, {"/dev/zero", S_IFCHR}};
@@ -218,13 +206,7 @@ TEST(RegularFiles, FifosSocketsDevicesAndFoldersAreNeitherReadNorReplaced) {
     if (fd >= 0) ::close(fd);
     EXPECT_EQ(real.OpenForReading(QString::fromStdString(path)), nullptr) << path;
   }
-  {
-    std::lock_guard lock(m);
-    done = true;
-  }
-  cv.notify_one();
-  watchdog.join();
-  EXPECT_FALSE(unblocked) << "opening the FIFO blocked";
+  EXPECT_FALSE(watchdog.Stop()) << "opening the FIFO blocked";
   for (const auto& [path, kind] : cases) {
     if (path.rfind("/dev/", 0) == 0) continue;  // never tried on the system's own devices
     const SaveOutcome o = SaveRegularFile(path, "x");
