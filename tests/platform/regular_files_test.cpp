@@ -95,6 +95,27 @@ TEST(SaveRegularFile, EveryStepCheckedOldFileKeptAndNothingLeftBehind) {
   }
 }
 
+// The writes go to /dev/full, where the kernel itself answers ENOSPC.
+TEST(SaveRegularFile, WritesThatMeetTheFullDevice) {
+  struct ToDevFull : FileCalls {
+    ssize_t Write(int, const char* data, std::size_t size) override {
+      const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+      const ssize_t written = full < 0 ? 0 : ::write(full, data, size);
+      const int error = errno;
+      if (full >= 0) ::close(full);
+      errno = error;
+      return written;
+    }
+  } calls;
+  if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no writable /dev/full here";
+  QTemporaryDir dir;
+  const std::string path = dir.filePath(QStringLiteral("storia.nmr")).toStdString();
+  Put(path, kOld);
+  EXPECT_EQ(Step(SaveRegularFile(path, kNew, calls)), Step({SaveStep::kWrite, ENOSPC}));
+  EXPECT_EQ(Contents(path), kOld);
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"storia.nmr"});
+}
+
 // The Qt services report the same failures as false; content and new names are as given.
 TEST(SaveRegularFile, DesktopServicesReportInjectedFailures) {
   QTemporaryDir dir;
