@@ -1,6 +1,6 @@
 // What the windows need from the desktop: modal showing, the standard message box, the file
-// dialogs, files and the printer. The Qt implementation talks to the real desktop; the scripted
-// one answers from a script and records what was asked, so that tests run without a user.
+// dialogs, files and the printer. The Qt implementation talks to the real desktop; the tests
+// use doubles (tests/support) that answer from a script and record what was asked.
 #pragma once
 
 #include <QByteArray>
