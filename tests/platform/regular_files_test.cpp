@@ -336,8 +336,9 @@ TEST(FileDialogs, OpenAcceptsAnyTypedNameAndSaveAsDoesNotAsk) {
     ConfigureFileDialog(dialog, mode, filters, 1, suffix);
     EXPECT_EQ(dialog.selectedNameFilter(), filters[1]);
     bool interrupted = false;  // a message box of the dialog's own would be closed by this
+    const QString name = QLatin1String(typed);
     QTimer::singleShot(0, &dialog, [&] {
-      dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
+      dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
       QTimer::singleShot(2000, &dialog, [&] {
         if (QWidget* box = QApplication::activeModalWidget(); box != nullptr && box != &dialog) {
           interrupted = true;
