@@ -34,8 +34,9 @@ QByteArray WriteCalculationFile(const History& history);
 // a text between double quotes (commas and blanks inside belong to it; a missing closing quote
 // ends it at the line end) or an unquoted text up to the next comma or line end, without its
 // leading and trailing blanks. What follows a closing quote up to the next comma or line end is
-// ignored. Fields that are missing are empty. Reads incrementally and stays within
-// kMaxReadBytes, whatever the device holds or keeps producing.
+// ignored. Fields that are missing are empty; once the device gives nothing (end of data or
+// a read error) it is not asked again. Reads incrementally into one reused buffer and stays
+// within kMaxReadBytes, whatever the device holds or keeps producing.
 History ReadCalculationFile(QIODevice& device);
 
 }  // namespace numerella

@@ -66,9 +66,11 @@ void OfferPdf(PlatformServices& platform, QWidget* owner, const WindowPicture& s
   if (platform.ShowMessageBox(owner, question, kBoxYesNoQuestion, kPrintTitle) != kAnswerYes) {
     return;
   }
-  const std::optional<QString> path =
-      platform.GetSaveFileName(owner, QStringLiteral("Salva come PDF"),
-                               {QStringLiteral("Documenti PDF (*.pdf)")}, 0, QDir::homePath());
+  // Starts in the folder the program was started from (it never changes its working folder);
+  // a name typed without extension gets ".pdf".
+  const std::optional<QString> path = platform.GetSaveFileName(
+      owner, QStringLiteral("Salva come PDF"), {QStringLiteral("Documenti PDF (*.pdf)")}, 0,
+      QDir::currentPath(), QStringLiteral("pdf"));
   if (!path || path->isEmpty()) return;
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);

@@ -1,6 +1,6 @@
 // What the windows need from the desktop: modal showing, the standard message box, the file
-// dialogs, files and the printer. The Qt implementation talks to the real desktop; the scripted
-// one answers from a script and records what was asked, so that tests run without a user.
+// dialogs, files and the printer. The Qt implementation talks to the real desktop; the tests
+// use doubles (tests/support) that answer from a script and record what was asked.
 #pragma once
 
 #include <QByteArray>
@@ -39,17 +39,25 @@ class PlatformServices {
                              const std::string& title) = 0;
 
   // The common file dialogs. filters are shown in order, selected_filter (0-based) chosen at
-  // first; folder is where the dialog starts. nullopt when the user cancelled.
+  // first; folder is where the dialog starts. nullopt when the user cancelled. Any typed name
+  // is returned, whether it exists or not: the caller opens it and reports what fails. The
+  // Save As dialog does not ask before replacing; default_suffix (without the dot), when not
+  // empty, is added to a chosen name that has no extension.
   virtual std::optional<QString> GetOpenFileName(QWidget* owner, const QString& title,
                                                  const QStringList& filters, int selected_filter,
                                                  const QString& folder) = 0;
   virtual std::optional<QString> GetSaveFileName(QWidget* owner, const QString& title,
                                                  const QStringList& filters, int selected_filter,
-                                                 const QString& folder) = 0;
+                                                 const QString& folder,
+                                                 const QString& default_suffix = QString()) = 0;
 
-  // A file opened for reading, or nullptr when it cannot be opened.
+  // A regular file opened for reading without blocking, or nullptr when path names no regular
+  // file or it cannot be opened (a FIFO, socket, device or folder is never opened).
   virtual std::unique_ptr<QIODevice> OpenForReading(const QString& path) = 0;
-  // Replaces the file with content as a whole; on failure the file keeps what it held.
+  // Replaces the regular file at path, or creates it, with content as a whole. True only when
+  // all of content was written, flushed to the disk and put in place. On false nothing on the
+  // disk has changed: the old file keeps every byte, and a path that names no regular file (a
+  // device, FIFO, socket or folder) is left alone. Symbolic links are followed.
   virtual bool SaveAtomically(const QString& path, const QByteArray& content) = 0;
 
   // The printer, ready for one page, or nullptr when none is installed.

@@ -8,8 +8,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QWindow>
+#include <unistd.h>
 
 #include "platform/latin1.h"
 
@@ -19,20 +19,38 @@ namespace {
 
 std::optional<QString> RunFileDialog(QWidget* owner, const QString& title,
                                      const QStringList& filters, int selected_filter,
-                                     const QString& folder, QFileDialog::AcceptMode mode) {
+                                     const QString& folder, QFileDialog::AcceptMode mode,
+                                     const QString& default_suffix) {
   QFileDialog dialog(owner, title, folder);
+  ConfigureFileDialog(dialog, mode, filters, selected_filter, default_suffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  // A native dialog may ignore the default suffix; adding it again changes nothing otherwise.
+  return WithDefaultSuffix(dialog.selectedFiles().constFirst(), default_suffix);
+}
+
+}  // namespace
+
+void ConfigureFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode mode,
+                         const QStringList& filters, int selected_filter,
+                         const QString& default_suffix) {
   dialog.setAcceptMode(mode);
-  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                     : QFileDialog::AnyFile);
+  // AnyFile in both modes: the Open dialog hands back a name that does not exist instead of
+  // refusing it with a message of its own.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  dialog.setDefaultSuffix(default_suffix);
   dialog.setNameFilters(filters);
   if (selected_filter >= 0 && selected_filter < filters.size()) {
     dialog.selectNameFilter(filters.at(selected_filter));
   }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().constFirst();
 }
 
-}  // namespace
+QString WithDefaultSuffix(const QString& path, const QString& suffix) {
+  if (suffix.isEmpty() || path.isEmpty() || path.endsWith(QLatin1Char('/'))) return path;
+  const qsizetype name_start = path.lastIndexOf(QLatin1Char('/')) + 1;
+  if (path.indexOf(QLatin1Char('.'), name_start + 1) >= 0) return path;
+  return path + QLatin1Char('.') + suffix;
+}
 
 void QtPlatformServices::ShowModal(QDialog& dialog, QWidget* owner) {
   // The caller has already placed the dialog over its owner. The owner is made the dialog's
@@ -75,30 +93,35 @@ std::optional<QString> QtPlatformServices::GetOpenFileName(QWidget* owner, const
                                                            const QStringList& filters,
                                                            int selected_filter,
                                                            const QString& folder) {
-  return RunFileDialog(owner, title, filters, selected_filter, folder, QFileDialog::AcceptOpen);
+  return RunFileDialog(owner, title, filters, selected_filter, folder, QFileDialog::AcceptOpen,
+                       QString());
 }
 
 std::optional<QString> QtPlatformServices::GetSaveFileName(QWidget* owner, const QString& title,
                                                            const QStringList& filters,
                                                            int selected_filter,
-                                                           const QString& folder) {
-  return RunFileDialog(owner, title, filters, selected_filter, folder, QFileDialog::AcceptSave);
+                                                           const QString& folder,
+                                                           const QString& default_suffix) {
+  return RunFileDialog(owner, title, filters, selected_filter, folder, QFileDialog::AcceptSave,
+                       default_suffix);
 }
 
 std::unique_ptr<QIODevice> QtPlatformServices::OpenForReading(const QString& path) {
-  auto file = std::make_unique<QFile>(path);
-  if (!file->open(QIODevice::ReadOnly)) return nullptr;
+  const int fd = OpenRegularForReading(QFile::encodeName(path).toStdString());
+  if (fd < 0) return nullptr;
+  auto file = std::make_unique<QFile>();
+  if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return nullptr;
+  }
   return file;
 }
 
 bool QtPlatformServices::SaveAtomically(const QString& path, const QByteArray& content) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  if (file.write(content) != content.size()) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  const QByteArray name = QFile::encodeName(path);
+  return static_cast<bool>(SaveRegularFile(
+      std::string(name.constData(), static_cast<std::size_t>(name.size())),
+      std::string_view(content.constData(), static_cast<std::size_t>(content.size())), calls_));
 }
 
 std::unique_ptr<QPagedPaintDevice> QtPlatformServices::OpenPrinter() {

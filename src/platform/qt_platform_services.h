@@ -1,12 +1,27 @@
 // The platform services of the real desktop: Qt dialogs, message boxes, files and printers.
 #pragma once
 
+#include <QFileDialog>
+
 #include "platform/platform_services.h"
+#include "platform/regular_files.h"
 
 namespace numerella {
 
+// How the file dialogs are set up: any typed name is accepted (the program reports a missing
+// file itself), Save As replaces without asking, and a default suffix is added by the dialog.
+void ConfigureFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode mode,
+                         const QStringList& filters, int selected_filter,
+                         const QString& default_suffix);
+// path with ".<suffix>" added when its file name has no extension (a dot after its first
+// character) and suffix is not empty; otherwise path unchanged.
+QString WithDefaultSuffix(const QString& path, const QString& suffix);
+
 class QtPlatformServices : public PlatformServices {
  public:
+  // Files go through calls (the real system calls unless a test injects failures).
+  explicit QtPlatformServices(FileCalls& calls = FileCalls::Real()) : calls_(calls) {}
+
   // Runs the dialog's own event loop (QDialog::exec); it ends when the dialog is hidden.
   void ShowModal(QDialog& dialog, QWidget* owner) override;
   // A QMessageBox: style 0 = OK, 48 = OK with exclamation icon, 36 = Yes/No with question icon.
@@ -18,13 +33,17 @@ class QtPlatformServices : public PlatformServices {
                                          const QString& folder) override;
   std::optional<QString> GetSaveFileName(QWidget* owner, const QString& title,
                                          const QStringList& filters, int selected_filter,
-                                         const QString& folder) override;
-  // A QFile opened read-only.
+                                         const QString& folder,
+                                         const QString& default_suffix = QString()) override;
+  // A QFile over a descriptor from OpenRegularForReading.
   std::unique_ptr<QIODevice> OpenForReading(const QString& path) override;
-  // Writes through a QSaveFile, which replaces the file only once everything was written.
+  // SaveRegularFile: temporary file, every write, flush and close checked, then rename.
   bool SaveAtomically(const QString& path, const QByteArray& content) override;
   // A QPrinter on the default printer (or the first one known), nullptr when there is none.
   std::unique_ptr<QPagedPaintDevice> OpenPrinter() override;
+
+ private:
+  FileCalls& calls_;
 };
 
 }  // namespace numerella

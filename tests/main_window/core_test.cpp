@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <tuple>
@@ -79,7 +80,21 @@ struct CountingBuffer : QBuffer {  // counts the bytes the reader takes from it
   qint64 taken = 0;
 };
 
-// The fields the reader finds in a file, in order; fields beyond the list must be empty.
+// Hands out at most `piece` bytes per read, so that fields, quotes and CR LF pairs are split
+// across the reader's refills.
+struct TrickleBuffer : QBuffer {
+  TrickleBuffer(const QByteArray& bytes, qint64 piece) : piece(piece) {
+    setData(bytes);
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+  }
+  qint64 readData(char* data, qint64 max) override {
+    return QBuffer::readData(data, std::min(max, piece));
+  }
+  qint64 piece;
+};
+
+// The fields the reader finds in a file, in order; fields beyond the list must be empty. The
+// same fields come out however the device cuts the bytes into reads.
 TEST(ReadCalculationFile, LenientFields) {
   const std::string commas = "0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24";
   std::vector<std::string> twenty;  // the only fields read of those 25
@@ -96,13 +111,79 @@ TEST(ReadCalculationFile, LenientFields) {
       {"a saved text", "\"SUM(1, 2)\"\r\n\"a\"b\"\r\n", {"SUM(1, 2)", "a"}},
       {"NUL and high bytes", "a\0b\xff\r\n"s, {"a\0b\xff"s}}};
   for (const auto& [name, bytes, fields] : cases) {
-    CountingBuffer buffer(QByteArray::fromStdString(bytes));
-    const History h = ReadCalculationFile(buffer);
-    for (std::size_t k = 0; k < 2 * kHistoryRows; ++k) {
-      const std::string& got = k % 2 == 0 ? h[k / 2].formula : h[k / 2].result;
-      EXPECT_EQ(got, k < fields.size() ? fields[k] : "") << name << ", field " << k;
+    for (const qint64 piece : {qint64{1} << 40, qint64{1}, qint64{2}, qint64{3}}) {
+      TrickleBuffer buffer(QByteArray::fromStdString(bytes), piece);
+      const History h = ReadCalculationFile(buffer);
+      for (std::size_t k = 0; k < 2 * kHistoryRows; ++k) {
+        const std::string& got = k % 2 == 0 ? h[k / 2].formula : h[k / 2].result;
+        EXPECT_EQ(got, k < fields.size() ? fields[k] : "")
+            << name << ", field " << k << ", reads of " << piece;
+      }
     }
   }
+}
+
+// A field is kept up to kMaxFieldBytes, the rest of it is skipped and the next field is read
+// as usual; quoted or not, across many refills, whether the device gives big or small reads.
+TEST(ReadCalculationFile, LongFieldsKeptToTheLimit) {
+  const std::size_t limit = kMaxFieldBytes;
+  for (const std::size_t length : {limit - 1, limit, limit + 1, 3 * limit}) {
+    for (const bool quoted : {true, false}) {
+      const std::string text(length, 'k');
+      const std::string q = quoted ? "\"" : "";
+      const std::string file = q + text + q + "\r\n" + "\"dopo\"\r\n" + q + text + q;
+      for (const qint64 piece : {qint64{1} << 40, qint64{1000}}) {
+        TrickleBuffer buffer(QByteArray::fromStdString(file), piece);
+        const History h = ReadCalculationFile(buffer);
+        const std::string kept(std::min(length, limit), 'k');
+        EXPECT_EQ(std::tuple(h[0].formula == kept, h[0].result, h[1].formula == kept, h[1].result),
+                  std::tuple(true, "dopo", true, ""))
+            << length << (quoted ? " quoted" : " unquoted") << ", reads of " << piece;
+      }
+    }
+  }
+}
+
+// Reading a saved history and saving it again gives back the same file, byte for byte, for
+// every field the reader keeps: blanks, stars, all the 8-bit codes the format can hold, and
+// fields past 32,767 bytes up to the limit.
+TEST(ReadCalculationFile, ReadingThenWritingGivesTheSameFile) {
+  std::string codes;  // every byte but the quote and the line ends
+  for (int c = 0; c < 256; ++c)
+    if (c != '"' && c != '\r' && c != '\n') codes.push_back(static_cast<char>(c));
+  const std::string fields[] = {" ", "", "**************", "  2 + 3  ", "a,b", codes,
+                                std::string(32767, 'x'), std::string(32768, 'y'),
+                                std::string(kMaxFieldBytes - 1, '9'),
+                                std::string(kMaxFieldBytes, '8')};
+  History history;
+  for (std::size_t k = 0; k < 2 * kHistoryRows; ++k) {
+    (k % 2 == 0 ? history[k / 2].formula : history[k / 2].result) = fields[k % std::size(fields)];
+  }
+  const QByteArray file = WriteCalculationFile(history);
+  EXPECT_EQ(file.count("\r\n"), 20);
+  QBuffer buffer;
+  buffer.setData(file);
+  buffer.open(QIODevice::ReadOnly);
+  const History read = ReadCalculationFile(buffer);
+  EXPECT_TRUE(read == history);
+  EXPECT_TRUE(WriteCalculationFile(read) == file);
+}
+
+// The reader asks the device no more once it has given nothing (end of data or read error).
+TEST(ReadCalculationFile, StopsAskingAtTheEnd) {
+  struct FailingOnce : QIODevice {  // fails its first read, would give a field afterwards
+    FailingOnce() { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    bool isSequential() const override { return true; }
+    qint64 readData(char* data, qint64 max) override {
+      if (++reads == 1) return -1;
+      data[0] = 'x';
+      return std::min<qint64>(max, 1);
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+    int reads = 0;
+  } device;
+  EXPECT_EQ(ReadCalculationFile(device), History{});
+  EXPECT_EQ(device.reads, 1);
 }
 
 // Twice the most the reader may take: it stops within bounds, within one chunk for short fields.

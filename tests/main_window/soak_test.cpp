@@ -41,9 +41,6 @@ TEST(SoakTest, TenThousandCalculationsWithFiles) {
       {"x+1", kCompileError},     {"LOG(-1)+1", kEvalError},   {"SUM(1,2,3)/AVG(4,5)", kResult},
       {"SIN(,)", kCompileError},  {"C_N(1.96,0,1)", kResult},  {"GAM(5)+LNGAM(3.5)", kResult},
       {"D_B(2,5,1)", kEvalError}, {"\xe8 + 1", kCompileError}, {"-3^2+8/2/2", kResult}};
-  static int argc = 1;
-  static char name[] = "soak_test", *argv[] = {name, nullptr};
-  new QApplication(argc, argv);  // never deleted: the message window singleton outlives the test
   QTemporaryDir folder;
   UnattendedPlatformServices platform(folder.filePath(QStringLiteral("soak.nmr")));
   FrmMain window(platform);

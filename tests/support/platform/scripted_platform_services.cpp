@@ -47,11 +47,8 @@ int ScriptedPlatformServices::ShowMessageBox(QWidget* /*owner*/, const std::stri
   return style == kBoxYesNoQuestion ? kAnswerYes : kAnswerOk;
 }
 
-std::optional<QString> ScriptedPlatformServices::NextFileAnswer(bool save, const QString& title,
-                                                                const QStringList& filters,
-                                                                int selected_filter,
-                                                                const QString& folder) {
-  file_dialogs_.push_back({save, title, filters, selected_filter, folder});
+std::optional<QString> ScriptedPlatformServices::NextFileAnswer(ShownFileDialog shown) {
+  file_dialogs_.push_back(std::move(shown));
   if (file_answers_.empty()) return std::nullopt;
   const FileAnswer answer = file_answers_.front();
   file_answers_.pop_front();
@@ -64,15 +61,16 @@ std::optional<QString> ScriptedPlatformServices::GetOpenFileName(QWidget* /*owne
                                                                  const QStringList& filters,
                                                                  int selected_filter,
                                                                  const QString& folder) {
-  return NextFileAnswer(false, title, filters, selected_filter, folder);
+  return NextFileAnswer({false, title, filters, selected_filter, folder, QString()});
 }
 
 std::optional<QString> ScriptedPlatformServices::GetSaveFileName(QWidget* /*owner*/,
                                                                  const QString& title,
                                                                  const QStringList& filters,
                                                                  int selected_filter,
-                                                                 const QString& folder) {
-  return NextFileAnswer(true, title, filters, selected_filter, folder);
+                                                                 const QString& folder,
+                                                                 const QString& default_suffix) {
+  return NextFileAnswer({true, title, filters, selected_filter, folder, default_suffix});
 }
 
 std::unique_ptr<QIODevice> ScriptedPlatformServices::OpenForReading(const QString& path) {
@@ -88,7 +86,7 @@ bool ScriptedPlatformServices::SaveAtomically(const QString& path, const QByteAr
     --failing_saves_;
     return false;
   }
-  const bool saved = QtPlatformServices().SaveAtomically(path, content);
+  const bool saved = QtPlatformServices(file_calls_).SaveAtomically(path, content);
   if (saved) saved_paths_.push_back(path);
   return saved;
 }

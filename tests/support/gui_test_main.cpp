@@ -1,14 +1,17 @@
-// Runs the message window and platform tests inside a QApplication; without a display (CI, or
-// when the build lists the tests) on the offscreen platform.
+// The main of every window test: one QApplication for the whole run, set up as the program
+// sets up its own, on the offscreen platform when there is no display (CI, or when the build
+// lists the tests).
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <clocale>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
       qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");  // as the program does after creating its application
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

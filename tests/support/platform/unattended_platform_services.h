@@ -31,7 +31,7 @@ class UnattendedPlatformServices : public QtPlatformServices {
     return path_;
   }
   std::optional<QString> GetSaveFileName(QWidget*, const QString&, const QStringList&, int,
-                                         const QString&) override {
+                                         const QString&, const QString& = QString()) override {
     return path_;
   }
   std::unique_ptr<QPagedPaintDevice> OpenPrinter() override { return nullptr; }

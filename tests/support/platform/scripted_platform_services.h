@@ -3,8 +3,8 @@
 //
 // Answers are queued per kind and used first in, first out. When a queue is empty the default
 // answer is used: a modal dialog gets button 1 pressed, a message box is closed with its first
-// button (OK, or Yes for a Yes/No box), a file dialog is cancelled, a save succeeds and there
-// is no printer.
+// button (OK, or Yes for a Yes/No box), a file dialog is cancelled, files are read and saved
+// for real (through file_calls(), where failures can be injected) and there is no printer.
 #pragma once
 
 #include <QImage>
@@ -14,6 +14,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/failing_file_calls.h"
 #include "platform/platform_services.h"
 
 namespace numerella {
@@ -40,6 +41,7 @@ class ScriptedPlatformServices : public PlatformServices {
     QStringList filters;
     int selected_filter = 0;
     QString folder;
+    QString default_suffix;
   };
 
   // The script.
@@ -51,6 +53,8 @@ class ScriptedPlatformServices : public PlatformServices {
   }
   // The next SaveAtomically calls fail (without touching the file) while this count lasts.
   void FailNextSaves(int count) { failing_saves_ = count; }
+  // The system calls of real saves, where a test makes a write, flush, close or rename fail.
+  FailingFileCalls& file_calls() { return file_calls_; }
   // The next OpenForReading calls fail while this count lasts.
   void FailNextReads(int count) { failing_reads_ = count; }
   // The next OpenPrinter call hands out this device (nullptr = no printer installed).
@@ -75,7 +79,8 @@ class ScriptedPlatformServices : public PlatformServices {
                                          const QString& folder) override;
   std::optional<QString> GetSaveFileName(QWidget* owner, const QString& title,
                                          const QStringList& filters, int selected_filter,
-                                         const QString& folder) override;
+                                         const QString& folder,
+                                         const QString& default_suffix = QString()) override;
   // Real files (tests use temporary folders), unless told to fail.
   std::unique_ptr<QIODevice> OpenForReading(const QString& path) override;
   bool SaveAtomically(const QString& path, const QByteArray& content) override;
@@ -85,8 +90,7 @@ class ScriptedPlatformServices : public PlatformServices {
   static bool PressButton(QDialog& dialog, int number);
 
  private:
-  std::optional<QString> NextFileAnswer(bool save, const QString& title, const QStringList& filters,
-                                        int selected_filter, const QString& folder);
+  std::optional<QString> NextFileAnswer(ShownFileDialog shown);
 
   std::deque<ModalAnswer> modal_answers_;
   std::deque<int> box_answers_;
@@ -103,6 +107,7 @@ class ScriptedPlatformServices : public PlatformServices {
   std::vector<ShownBox> boxes_;
   std::vector<ShownFileDialog> file_dialogs_;
   std::vector<QString> saved_paths_;
+  FailingFileCalls file_calls_;
 };
 
 }  // namespace numerella
