@@ -54,6 +54,8 @@ class Findings {
 
   bool listing_wanted() const { return listing_wanted_; }
   bool failed() const { return failed_; }
+  // Whether an error with a place has been found: later errors need not work out theirs.
+  bool placed() const { return first_error_.has_value(); }
   const std::optional<TextSpan>& first_error() const { return first_error_; }
 
   // A failure without a place and without a line (a limit of the compiler's counters).
