@@ -2,15 +2,17 @@
 // failing step is abandoned, marks the evaluation failed, and the next step runs, so the loop
 // always reaches the end of the program.
 //
-// The program is checked once before it runs. A program of whole instructions whose registers
-// all exist, whose calls carry the argument counts of their functions, over registers that all
-// hold finite numbers, cannot fail a fetch, an argument position or a store: only computations
-// can fail. Such a program runs in the tight loop, on the registers' doubles, without a check
-// per code. Every other program runs in the checked loop, which reads each code as it comes and
-// applies the failure rule to every fetch and store. Both share the machine and the functions,
-// so on the programs that both can run they take the same steps.
+// An instruction that is whole, names registers that exist and, for a call, carries the
+// argument count of its function, over registers that all hold finite numbers, cannot fail a
+// fetch, an argument position or a store: only its computation can fail. Such instructions run
+// in the tight loop, on the registers' doubles, each checked once as a whole before it runs.
+// From the first instruction that is not like that on (a program that a compiler did not
+// write), the checked loop takes over: it reads each code as it comes and applies the failure
+// rule to every fetch and store. Both share the machine and the functions, so they take the
+// same steps on the instructions that both can run.
 #include "evaluator/evaluate.h"
 
+#include <array>
 #include <cstdint>
 
 #include "evaluator/intrinsics.h"
@@ -34,60 +36,75 @@ inline void Execute(int code, Machine& m) {
   if (f < static_cast<unsigned>(kFunctionCount)) kIntrinsicFunctions[f](m);
 }
 
-// Whether a call of that code with n arguments reads only arguments it has.
-bool CallFits(int code, int n) {
-  const int f = FunctionOfCode(code);
-  if (f >= 0 && f < kFunctionCount) return ArgumentCountFits(f, n);
-  return n >= 1;
-}
+// Per code: the argument count a call must carry so that its function reads only arguments
+// it has; kAnyCount when any count from one on will do.
+constexpr std::array<std::uint8_t, 256> kCallCounts = [] {
+  std::array<std::uint8_t, 256> counts{};
+  for (const IntrinsicInfo& info : kIntrinsics) {
+    counts[CallCode(info.number)] = static_cast<std::uint8_t>(info.arguments);
+  }
+  return counts;
+}();
 
-// Whether the tight loop applies (see the top of this file).
-bool RunsTight(std::string_view program, const std::vector<Value>& registers) {
-  if (program.size() > kMaxProgramLength) return false;
+// Whether every register holds a finite number, so that no fetch can fail.
+bool AllFinite(const std::vector<Value>& registers) {
   for (const Value& v : registers) {
     if (!v || !Real::Finite(*v)) return false;
-  }
-  const std::size_t count = registers.size();
-  const auto* p = reinterpret_cast<const std::uint8_t*>(program.data());
-  const auto* const end = p + program.size();
-  while (p < end) {
-    const std::size_t left = static_cast<std::size_t>(end - p);
-    const std::uint8_t* names;
-    int named;
-    if (IsOperatorCode(p[0])) {
-      if (left < kOperatorLength) return false;
-      names = p + 1;
-      named = 2;
-    } else {
-      if (left < 2 || !CallFits(p[0], p[1]) || left < 2u + p[1]) return false;
-      names = p + 2;
-      named = p[1];
-    }
-    for (int k = 0; k < named; ++k) {
-      if (names[k] >= count) return false;
-    }
-    p = names + named;
   }
   return true;
 }
 
-// The tight loop: plain reads and writes of the registers' doubles.
-void RunTight(std::string_view program, std::vector<Value>& registers, Machine& m) {
+// The tight loop, for registers that all hold finite numbers. Each instruction is checked
+// once, before it runs: it must be whole, name registers that exist and, for a call, carry
+// the argument count of its function. Then nothing but a computation can fail, and the
+// instruction runs on the registers' doubles. The loop stops before the first instruction
+// that does not pass and returns its position (the program's length when all ran); the
+// machine then holds exactly what the checked loop would hold there.
+//
+// An operator works on a local copy of the current value, so that a chain of instructions
+// does not pass every intermediate value through the machine's memory; a call hands the
+// value to its function through the machine.
+std::size_t RunTight(std::string_view program, std::vector<Value>& registers, Machine& m) {
   Value* const reg = registers.data();
-  const auto* p = reinterpret_cast<const std::uint8_t*>(program.data());
-  const auto* const end = p + program.size();
-  m.x_empty = false;
+  const std::size_t count = registers.size();
+  const auto* const start = reinterpret_cast<const std::uint8_t*>(program.data());
+  const auto* const end = start + program.size();
+  const auto* p = start;
+  bool failed = false;
+  double x = m.x;
   while (p < end) {
     const int code = p[0];
+    const std::size_t left = static_cast<std::size_t>(end - p);
     if (IsOperatorCode(code)) {
+      if (left < kOperatorLength || p[1] >= count || p[2] >= count) break;
       double& destination = *reg[p[1]];
-      m.x = destination;
-      m.second = *reg[p[2]];
-      Execute(code, m);
-      destination = m.x;
+      x = destination;
+      const double second = *reg[p[2]];
+      m.second = second;
+      double result;
+      switch (code) {
+        case kOpPower: result = Pow(x, second).value(); break;
+        case kOpMultiply: result = x * second; break;
+        case kOpDivide: result = x / second; break;  // x / 0 is never finite: the step fails
+        case kOpAdd: result = x + second; break;
+        case kOpSubtract: result = x - second; break;
+        default: result = x; break;  // a code outside the set does nothing
+      }
+      if (Real::Finite(result)) {
+        x = result;
+      } else {
+        failed = true;
+      }
+      destination = x;
       p += kOperatorLength;
     } else {
+      if (left < 2) break;
       const int n = p[1];
+      const int wanted = kCallCounts[code];
+      if (n < 1 || (wanted != kAnyCount && n != wanted) || left < 2u + n) break;
+      bool exist = true;
+      for (int k = 0; k < n; ++k) exist = exist && p[2 + k] < count;
+      if (!exist) break;
       double& destination = *reg[p[2]];
       m.n = n;
       m.x = destination;
@@ -96,10 +113,17 @@ void RunTight(std::string_view program, std::vector<Value>& registers, Machine& 
         for (int j = 1; j < n; ++j) m.list[j - 1] = *reg[p[2 + j]];
       }
       Execute(code, m);
-      destination = m.x;
+      x = m.x;
+      destination = x;
       p += 2 + n;
     }
   }
+  if (p != start) {
+    m.x = x;
+    m.x_empty = false;
+  }
+  m.eval_error = m.eval_error || failed;
+  return static_cast<std::size_t>(p - start);
 }
 
 // The checked loop: every code is read as it comes; a missing code or register, or a register
@@ -109,9 +133,9 @@ class CheckedLoop {
   CheckedLoop(std::string_view program, std::vector<Value>& registers, Machine& m)
       : program_(program), registers_(registers), m_(m) {}
 
-  void Run() {
+  // Runs the instructions from position i on.
+  void Run(std::size_t i) {
     const std::size_t length = program_.size();  // taken once
-    std::size_t i = 0;                          // reading position, 0-based
     while (i < length) {
       const int code = CodeAt(program_, i);
       const int c2 = Code(i + 1);
@@ -194,11 +218,8 @@ Value Evaluate(std::string_view program, std::vector<Value>& operand_values, int
     eval_error = -1;
     return Value();
   }
-  if (RunsTight(program, operand_values)) {
-    if (!program.empty()) RunTight(program, operand_values, machine);
-  } else {
-    CheckedLoop(program, operand_values, machine).Run();
-  }
+  const std::size_t done = AllFinite(operand_values) ? RunTight(program, operand_values, machine) : 0;
+  if (done < program.size()) CheckedLoop(program, operand_values, machine).Run(done);
   eval_error = machine.eval_error ? -1 : 0;
   if (machine.x_empty) return Value();
   return machine.x;
@@ -212,7 +233,7 @@ Value EvaluateChecked(std::string_view program, std::vector<Value>& operand_valu
     eval_error = -1;
     return Value();
   }
-  CheckedLoop(program, operand_values, machine).Run();
+  CheckedLoop(program, operand_values, machine).Run(0);
   eval_error = machine.eval_error ? -1 : 0;
   if (machine.x_empty) return Value();
   return machine.x;
