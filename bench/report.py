@@ -68,24 +68,42 @@ for label in labels:
           f"{t('BM_PeerOneShot'):.0f} | {t('BM_PeerEvaluate'):.0f} | "
           f"{ours / t('BM_PeerSetExprEval'):.3f} | {ours / t('BM_PeerOneShot'):.3f} |")
 
+# CPU instructions per iteration: callgrind's counts (bench/run.sh), else the kernel's.
+counted = {}
+try:
+    with open(os.path.join(out_dir, "instructions.txt")) as f:
+        for line in f:
+            kind, index, count = line.split()
+            counted[(kind, labels[int(index)])] = int(count)
+except (OSError, ValueError, IndexError):
+    pass
+
+
+def instructions(kind, label):
+    if (kind, label) in counted:
+        return f"{counted[(kind, label)]:,}"
+    kernel = rows.get((kind, label), {}).get("instructions")
+    return f"{kernel:,.0f}" if kernel is not None else "n/a"
+
+
 print("\n## Allocations and instructions per formula\n")
 print("Allocations counted by a replaced `operator new`. *Steps* are the program's "
-      "instructions; the evaluation binds the registers and runs them. CPU instructions are "
-      "counted through the kernel's performance counters where it allows that "
-      "(\"n/a\" where it does not).\n")
+      "instructions; the evaluation binds the registers and runs them. CPU instructions per "
+      "formula are counted by callgrind where valgrind is installed, else by the kernel's "
+      "performance counters where it allows that (\"n/a\" where neither is available).\n")
 print("| formula | steps | evaluate ns/step | evaluate allocs | evaluate instructions | "
-      "one-shot allocs | one-shot kept allocs | compile allocs | peer one-shot allocs |")
-print("|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+      "one-shot allocs | one-shot kept allocs | one-shot kept instructions | compile allocs | "
+      "peer one-shot allocs |")
+print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
 for label in labels:
     row = lambda k: rows.get((k, label), {})
     ev = row("BM_Evaluate")
     steps = ev.get("steps", float("nan"))
-    instructions = ev.get("instructions")
-    shown = f"{instructions:.0f}" if instructions is not None else "n/a"
     allocs = lambda k: f"{row(k).get('allocs', float('nan')):.0f}"
     print(f"| {label} | {steps:.0f} | {ev.get('cpu_time', float('nan')) / steps:.1f} | "
-          f"{allocs('BM_Evaluate')} | {shown} | {allocs('BM_OneShot')} | "
-          f"{allocs('BM_OneShotKept')} | {allocs('BM_Compile')} | "
+          f"{allocs('BM_Evaluate')} | {instructions('BM_Evaluate', label)} | "
+          f"{allocs('BM_OneShot')} | {allocs('BM_OneShotKept')} | "
+          f"{instructions('BM_OneShotKept', label)} | {allocs('BM_Compile')} | "
           f"{allocs('BM_PeerSetExprEval')} |")
 
 print("\n## Compiler scaling on worst-case shapes (µs per compilation)\n")
