@@ -120,8 +120,10 @@ const char* const kShapeNames[] = {"nesting",        "unary_signs", "blanks",
                                    "constants"};
 constexpr int kShapes = sizeof kShapeNames / sizeof kShapeNames[0];
 
-// Shapes whose errors are worth listing: the listing is asked for.
-bool Listed(int shape) { return shape == 5 || shape >= 7; }
+// Shapes whose errors are worth listing: the listing is asked for. The colliding names are
+// compiled as numerella-eval --formula does, without the listing, so that the lookups rather
+// than the listing of their invalid characters are measured.
+bool Listed(int shape) { return shape == 5 || shape >= 8; }
 
 void BM_CompileShape(benchmark::State& state) {
   const int shape = static_cast<int>(state.range(0));

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
-#include "evaluator/calculation.h"
+#include "calculation/calculation.h"
 
 namespace numerella::cli {
 

@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -54,6 +55,8 @@ class Findings {
 
   bool listing_wanted() const { return listing_wanted_; }
   bool failed() const { return failed_; }
+  // Whether an error with a place has been found: later errors need not work out theirs.
+  bool placed() const { return first_error_.has_value(); }
   const std::optional<TextSpan>& first_error() const { return first_error_; }
 
   // A failure without a place and without a line (a limit of the compiler's counters).
@@ -77,7 +80,8 @@ class Findings {
     listing_.resize(at + length);
     char* out = listing_.data() + at;
     for (std::string_view part : parts) {
-      for (char c : part) *out++ = c;
+      std::memcpy(out, part.data(), part.size());
+      out += part.size();
     }
     *out = '\r';
   }

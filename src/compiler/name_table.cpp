@@ -1,6 +1,6 @@
 #include "compiler/name_table.h"
 
-#include <array>
+#include <algorithm>
 
 namespace numerella::compile_detail {
 namespace {
@@ -19,31 +19,44 @@ void NameTable::Build(std::string_view packed) {
   entries_.clear();
   const std::size_t count = packed.size() / kNameWidth;
   if (count == 0) return;  // FirstSlot finds nothing in an empty table
-  for (std::size_t k = 0; k < count; ++k) {
-    const std::uint64_t key = Scramble(SlotKey(packed.data() + k * kNameWidth));
-    entries_.push_back(key << 32 | (k + 1));
-  }
-  // Least significant byte of the key first; each pass is stable, so equal keys stay in slot
-  // order. A byte that is the same in every entry needs no pass.
-  std::uint64_t varying = 0;
-  for (std::uint64_t e : entries_) varying |= e ^ entries_[0];
-  scratch_.resize(entries_.size());
-  for (int shift = 32; shift < 64; shift += 8) {
-    if (((varying >> shift) & 0xFF) == 0) continue;
-    std::array<std::size_t, 257> starts{};
-    for (std::uint64_t e : entries_) ++starts[((e >> shift) & 0xFF) + 1];
-    for (std::size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
-    for (std::uint64_t e : entries_) scratch_[starts[(e >> shift) & 0xFF]++] = e;
-    entries_.swap(scratch_);
-  }
-  // About one entry per bucket.
+  // About four entries per bucket: short searches in a small index.
   bucket_bits_ = 0;
-  while (bucket_bits_ < 16 && (std::size_t{1} << bucket_bits_) < count) ++bucket_bits_;
-  starts_.assign((std::size_t{1} << bucket_bits_) + 1, static_cast<std::uint32_t>(count));
-  std::size_t bucket = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t own = bucket_bits_ == 0 ? 0 : (entries_[i] >> 32) >> (32 - bucket_bits_);
-    while (bucket <= own) starts_[bucket++] = static_cast<std::uint32_t>(i);
+  while (bucket_bits_ < 14 && (std::size_t{4} << bucket_bits_) < count) ++bucket_bits_;
+  const std::size_t buckets = std::size_t{1} << bucket_bits_;
+  const auto entry_of = [&](std::size_t k) {
+    const std::uint64_t key = Scramble(SlotKey(packed.data() + k * kNameWidth));
+    return key << 32 | (k + 1);
+  };
+  const auto bucket_of = [&](std::uint64_t entry) {
+    return bucket_bits_ == 0 ? 0 : static_cast<std::size_t>((entry >> 32) >> (32 - bucket_bits_));
+  };
+  // Spread the slots over their buckets in slot order (a counting sort)...
+  starts_.assign(buckets + 1, 0);
+  for (std::size_t k = 0; k < count; ++k) ++starts_[bucket_of(entry_of(k)) + 1];
+  for (std::size_t b = 1; b <= buckets; ++b) starts_[b] += starts_[b - 1];
+  entries_.resize(count);
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::uint64_t e = entry_of(k);
+    entries_[starts_[bucket_of(e)]++] = e;
+  }
+  for (std::size_t b = buckets; b > 0; --b) starts_[b] = starts_[b - 1];
+  starts_[0] = 0;
+  // ...then order each bucket by key and slot. Buckets hold a few slots unless the names were
+  // chosen to share one; a large bucket is sorted in n log n, so no choice of names makes the
+  // table quadratic.
+  for (std::size_t b = 0; b < buckets; ++b) {
+    const auto first = entries_.begin() + starts_[b];
+    const auto last = entries_.begin() + starts_[b + 1];
+    if (last - first <= 16) {
+      for (auto i = first + (first != last); i < last; ++i) {
+        const std::uint64_t e = *i;
+        auto j = i;
+        for (; j > first && *(j - 1) > e; --j) *j = *(j - 1);
+        *j = e;
+      }
+    } else if (!std::is_sorted(first, last)) {  // equal names are in order already
+      std::sort(first, last);
+    }
   }
 }
 

@@ -1,8 +1,8 @@
 // The declared names of a formula and a lookup of whole four-character slots that no choice of
-// names can slow down. The slots are sorted once by a scrambled form of their four characters
-// (a radix sort, linear in their number); a lookup goes straight to the few slots that share
-// the top bits of that form and searches them by halving. Names chosen so that they all share
-// those bits cost no more than a binary search over all slots.
+// names can slow down. The slots are spread over buckets by the top bits of a scrambled form of
+// their four characters and sorted within each bucket; a lookup goes straight to its bucket and
+// searches it by halving. Names chosen so that they all share one bucket cost no more than a
+// sort and a binary search over all slots.
 #pragma once
 
 #include <cstdint>
@@ -34,10 +34,9 @@ class NameTable {
   std::uint64_t probes() const { return probes_; }
 
  private:
-  // The scrambled key in the high half, the slot number in the low half: sorted by scrambled
-  // key, then by slot.
+  // The scrambled key in the high half, the slot number in the low half: by bucket, and within
+  // a bucket by scrambled key, then by slot.
   std::vector<std::uint64_t> entries_;
-  std::vector<std::uint64_t> scratch_;
   // starts_[b]: the first entry whose scrambled key has b as its top bits; one more at the end.
   std::vector<std::uint32_t> starts_;
   int bucket_bits_ = 0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -218,28 +219,32 @@ class DifferentialTest : public ::testing::Test {
 };
 
 TEST_F(DifferentialTest, FuzzCorpora) {
-  // Each corpus file as its fuzz target reads it, and also as a whole formula and typed text.
-  for (const std::string& data : CorpusFiles("typed_formula_fuzz")) {
-    if (data.empty()) continue;
-    const std::string typed = data.substr(1);
-    for (bool listing : {false, true}) {
-      Compare(std::string("y@ @ @ @") + typed, listing);
-      Compare(data, listing);
-    }
-  }
-  for (const std::string& data : CorpusFiles("formula_text_fuzz")) {
-    for (bool listing : {false, true}) {
-      Compare(data, listing);
-      Compare(std::string("y@ @ @ @") + data, listing);
+  // Every corpus file as its fuzz target reads it, and also as a whole formula and as a typed
+  // text; the corpora of the other targets serve as odd texts.
+  for (const auto& dir : std::filesystem::directory_iterator(NUMERELLA_FUZZ_CORPUS)) {
+    const std::string name = dir.path().filename().string();
+    for (const std::string& data : CorpusFiles(name)) {
+      for (bool listing : {false, true}) {
+        Compare(data, listing);
+        Compare(std::string("y@ @ @ @") + data, listing);
+      }
+      if (name == "typed_formula_fuzz" && !data.empty()) {
+        Compare(std::string("y@ @ @ @") + data.substr(1), data[0] & 1);
+      }
     }
   }
   EXPECT_GT(count_.compared, 0);
   Report("fuzz corpora");
 }
 
+// NUMERELLA_DIFFERENTIAL_SEED and NUMERELLA_DIFFERENTIAL_FORMULAS change the generated set for
+// longer runs by hand.
 TEST_F(DifferentialTest, GeneratedFormulas) {
-  FormulaMaker maker(20261207);
-  for (int i = 0; i < 40000; ++i) {
+  const char* seed = std::getenv("NUMERELLA_DIFFERENTIAL_SEED");
+  const char* formulas = std::getenv("NUMERELLA_DIFFERENTIAL_FORMULAS");
+  FormulaMaker maker(seed ? static_cast<unsigned>(std::atoll(seed)) : 20261207u);
+  const long long count = formulas ? std::atoll(formulas) : 40000;
+  for (long long i = 0; i < count; ++i) {
     const std::string formula = maker.Formula();
     for (bool listing : {false, true}) Compare(formula, listing);
   }
