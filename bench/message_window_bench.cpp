@@ -15,7 +15,7 @@
 #include <fstream>
 #include <string>
 
-#include "evaluator/calculation.h"
+#include "calculation/calculation.h"
 #include "message_window/frm_msg.h"
 #include "message_window/mod_msg.h"
 #include "message_window/text_wrap.h"
