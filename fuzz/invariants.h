@@ -10,15 +10,9 @@
 #include "compiler/compile_formula.h"
 #include "compiler/compiled_program.h"
 #include "reference/differential.h"
+#include "require.h"
 
 namespace numerella::fuzz {
-
-inline void Require(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-  }
-}
 
 // A successful compilation: operand map within the value table, one code per operand, and a
 // program of whole instructions whose registers all exist.

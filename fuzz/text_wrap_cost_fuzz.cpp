@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "../tests/message_window/reference_wrap.h"
-#include "invariants.h"
+#include "require.h"
 #include "message_window/text_wrap.h"
 
 namespace {

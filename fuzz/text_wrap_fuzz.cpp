@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "invariants.h"
+#include "require.h"
 #include "message_window/text_wrap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
