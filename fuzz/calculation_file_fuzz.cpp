@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "invariants.h"
+#include "require.h"
 #include "main_window/calculation_file.h"
 
 namespace {
