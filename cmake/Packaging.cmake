@@ -43,7 +43,7 @@ function(numerella_gzipped source output)
 endfunction()
 
 # Per package: its manual page, its copyright file in Debian's machine-readable format and
-# the Debian changelog of the source they share.
+# the Debian changelog of the source they share, and the lintian notes that do not apply.
 set(doc_in ${CMAKE_SOURCE_DIR}/cmake/debian)
 configure_file(${doc_in}/copyright.in ${CMAKE_BINARY_DIR}/debian/copyright @ONLY)
 configure_file(${doc_in}/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog @ONLY)
@@ -55,13 +55,27 @@ foreach(package IN LISTS NUMERELLA_PACKAGES)
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${package})
   install(FILES ${CMAKE_BINARY_DIR}/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${package})
+  configure_file(${doc_in}/lintian-overrides.in ${CMAKE_BINARY_DIR}/debian/${package}.lintian @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/debian/${package}.lintian
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${package}
+          COMPONENT ${package})
+endforeach()
+
+# A stripped install (CPack's) also drops the compilers' version notes, as Debian's dh_strip
+# does; the programs' own install rules have stripped them by then.
+foreach(package IN LISTS NUMERELLA_PACKAGES)
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${package}\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()" COMPONENT ${package})
 endforeach()
 
 set(CPACK_PACKAGE_NAME numerella)
 set(CPACK_PACKAGE_VENDOR "The Numerella developers")
 set(CPACK_PACKAGE_CONTACT "${NUMERELLA_MAINTAINER}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
@@ -79,7 +93,8 @@ set(CPACK_DEBIAN_PACKAGE_SOURCE numerella)
 # Library dependencies (Qt, the C++ runtime) are found by dpkg-shlibdeps (package dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
-# Descriptions: a summary line and lines of at most 80 columns.
+# Descriptions: a summary line and lines of at most 80 columns. (CPack puts a package-wide
+# CPACK_PACKAGE_DESCRIPTION_SUMMARY above each; none is set, so each keeps its own.)
 set(CPACK_DEBIAN_NUMERELLA_PACKAGE_NAME numerella)
 set(CPACK_DEBIAN_NUMERELLA_DESCRIPTION "scientific formula calculator with an Italian interface
 Numerella computes typed formulas with elementary, gamma, aggregate and
