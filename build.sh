@@ -18,6 +18,7 @@
 # With CI=true (as .ci/run is run) formatting differences fail the test command; elsewhere
 # they are counted and listed.
 set -euo pipefail
+invocation="$0 $*"
 cd "$(dirname "$0")"
 
 # What building and running need. qt6-base-dev brings the OpenGL headers Qt's CMake files
@@ -68,7 +69,7 @@ install_missing() {
     if ! command -v sudo >/dev/null; then
       echo "Numerella needs these Debian packages, which are not installed:" >&2
       echo "  ${missing[*]}" >&2
-      echo "Install them as root, then run $0 again:" >&2
+      echo "Install them as root, then run $invocation again:" >&2
       echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
       exit 1
     fi
