@@ -125,9 +125,8 @@ format_check() {
   else
     mapfile -t files < <(find src apps tests bench fuzz data -name '*.cpp' -o -name '*.h')
   fi
-  for f in "${files[@]}"; do
-    clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || unformatted+=("$f")
-  done
+  mapfile -t unformatted < <(printf '%s\0' "${files[@]}" | xargs -0 -n 16 -P "$(nproc)" sh -c \
+    'for f; do clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || echo "$f"; done' sh | sort)
   if ((${#unformatted[@]})); then
     echo "clang-format: ${#unformatted[@]} of ${#files[@]} files differ from .clang-format:" >&2
     printf '  %s\n' "${unformatted[@]}" >&2
