@@ -162,21 +162,32 @@ package_check() {
   lintian --fail-on error,warning --display-info "$window" "$eval_deb"
   echo "lintian: no error, no warning"
   appstreamcli validate --pedantic --no-net data/org.numerella.numerella.metainfo.xml
-  dpkg-deb -f "$eval_deb" Depends
+  echo "numerella depends on: $(dpkg-deb -f "$window" Depends)"
+  echo "numerella-eval depends on: $(dpkg-deb -f "$eval_deb" Depends)"
   if dpkg-deb -f "$eval_deb" Depends | grep -q -i qt; then
     echo "numerella-eval must not depend on Qt" >&2
     return 1
   fi
   root=$(mktemp -d)
-  trap 'rm -rf "$root"' RETURN
+  trap 'rm -rf "$root"; trap - RETURN' RETURN
   dpkg -x "$window" "$root"
   dpkg -x "$eval_deb" "$root"
-  [[ $("$root/usr/bin/numerella-eval" '2*(3+4)^2') == 98 ]]
+  local answer expected
+  answer=$("$root/usr/bin/numerella-eval" '2*(3+4)^2') || true
+  if [[ $answer != 98 ]]; then
+    echo "numerella-eval from the package: 2*(3+4)^2 gave '$answer', not 98" >&2
+    return 1
+  fi
   echo "numerella-eval from the package: 2*(3+4)^2 = 98"
-  local version
-  version=$(QT_QPA_PLATFORM=offscreen timeout 30 "$root/usr/bin/numerella" --version)
-  [[ $version == *"$(sed -n 's/^project(Numerella VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"* ]]
-  echo "numerella --version from the package: $version"
+  expected=$(sed -n 's/^project(Numerella VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+  answer=$(QT_QPA_PLATFORM=offscreen timeout 30 "$root/usr/bin/numerella" --version 2>/dev/null) ||
+    true
+  if [[ $answer != *"$expected"* ]]; then
+    echo "numerella --version from the package did not print $expected and exit" \
+      "(got '$answer')" >&2
+    return 1
+  fi
+  echo "numerella --version from the package: $answer"
   # Their dependencies can be installed here (a simulation; nothing is changed).
   apt-get -s -q install "./$window" "./$eval_deb" >/dev/null
 }
