@@ -117,14 +117,20 @@ test_build() {
   QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure --parallel "$(nproc)"
 }
 
+# Lists the project's C++ files under the given folders (git's list, or the folders' files
+# in an unpacked source archive).
+cpp_files() {
+  if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git ls-files -- "${@/%//*.cpp}" "${@/%//*.h}"
+  else
+    find "$@" -name '*.cpp' -o -name '*.h' | sort
+  fi
+}
+
 # Every C++ file of the project is formatted as .clang-format says.
 format_check() {
   local files unformatted=()
-  if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-    mapfile -t files < <(git ls-files '*.cpp' '*.h')
-  else
-    mapfile -t files < <(find src apps tests bench fuzz data -name '*.cpp' -o -name '*.h')
-  fi
+  mapfile -t files < <(cpp_files src apps tests bench fuzz data)
   mapfile -t unformatted < <(printf '%s\0' "${files[@]}" | xargs -0 -n 16 -P "$(nproc)" sh -c \
     'for f; do clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || echo "$f"; done' sh | sort)
   if ((${#unformatted[@]})); then
@@ -197,7 +203,7 @@ package_check() {
 tidy() {
   configure_and_build build all -DBUILD_TESTING=ON -DNUMERELLA_WERROR=ON
   local files
-  mapfile -t files < <(git ls-files 'src/*.cpp' 'apps/*.cpp')
+  mapfile -t files < <(cpp_files src apps | grep '\.cpp$')
   if ! run-clang-tidy -quiet -j "$(nproc)" -extra-arg=-Wno-unknown-warning-option -p build \
       "${files[@]}" >build/clang-tidy.log 2>&1; then
     sed 's/\x1b\[[0-9;]*m//g' build/clang-tidy.log | grep -E -A3 "(warning|error):" >&2 || true
