@@ -8,18 +8,61 @@
 #include <QTranslator>
 #include <clocale>
 #include <cstdio>
+#include <string_view>
 
 #include "main_window/command_line.h"
 #include "main_window/frm_main.h"
 #include "platform/qt_platform_services.h"
 
+namespace {
+
+// Whether the arguments ask only for --help or --version, which need no display.
+bool AsksForTextOnly(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--") break;
+    if (arg == "-h" || arg == "--help" || arg == "-v" || arg == "--version") return true;
+  }
+  return false;
+}
+
+void SetApplicationNames() {
+  QCoreApplication::setApplicationName(QStringLiteral("Numerella"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(NUMERELLA_VERSION));
+}
+
+// Prints the help or version text, or the mistake in the arguments; the status to end with, or
+// -1 when the window is to open.
+int AnswerWithoutWindow(const numerella::StartRequest& request) {
+  switch (request.kind) {
+    case numerella::StartRequest::Kind::kHelp:
+    case numerella::StartRequest::Kind::kVersion:
+      std::fputs(request.text.toLocal8Bit().constData(), stdout);
+      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    case numerella::StartRequest::Kind::kError:
+      std::fprintf(stderr, "numerella: %s\n", request.text.toLocal8Bit().constData());
+      return 2;
+    case numerella::StartRequest::Kind::kOpen:
+      break;
+  }
+  return -1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (AsksForTextOnly(argc, argv)) {
+    // Answered on a terminal without a display: no window system is started.
+    QCoreApplication app(argc, argv);
+    SetApplicationNames();
+    const int status = AnswerWithoutWindow(numerella::ParseStartArguments(app.arguments()));
+    return status < 0 ? 2 : status;
+  }
   QApplication app(argc, argv);
   // Qt takes the C library's locale from the environment; numbers in formulas and results are
   // always written with "." whatever the desktop's language, so the C numeric rules stay.
   std::setlocale(LC_NUMERIC, "C");
-  QApplication::setApplicationName(QStringLiteral("Numerella"));
-  QApplication::setApplicationVersion(QStringLiteral(NUMERELLA_VERSION));
+  SetApplicationNames();
   QApplication::setDesktopFileName(QStringLiteral("org.numerella.Numerella"));
   QApplication::setWindowIcon(
       QIcon::fromTheme(QStringLiteral("org.numerella.Numerella"),
@@ -35,17 +78,7 @@ int main(int argc, char** argv) {
 
   const numerella::StartRequest request =
       numerella::ParseStartArguments(QApplication::arguments());
-  switch (request.kind) {
-    case numerella::StartRequest::Kind::kHelp:
-    case numerella::StartRequest::Kind::kVersion:
-      std::fputs(request.text.toLocal8Bit().constData(), stdout);
-      return 0;
-    case numerella::StartRequest::Kind::kError:
-      std::fprintf(stderr, "numerella: %s\n", request.text.toLocal8Bit().constData());
-      return 2;
-    case numerella::StartRequest::Kind::kOpen:
-      break;
-  }
+  if (const int status = AnswerWithoutWindow(request); status >= 0) return status;
 
   numerella::QtPlatformServices platform;
   numerella::FrmMain window(platform);
