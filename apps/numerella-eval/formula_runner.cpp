@@ -1,0 +1,104 @@
+// One formula through the engine: the bindings of --let, the plain and the JSON output.
+#include "formula_runner.h"
+
+#include "json_output.h"
+
+namespace numerella::cli {
+namespace {
+
+// The names declared in a section of a formula text (2 variables, 3 parameters). The
+// sections are found as the first "@" of what is left, as the compiler finds them.
+std::vector<std::string> DeclaredNames(std::string_view text, int section) {
+  for (int s = 1; s < section; ++s) {
+    const std::size_t at = text.find('@');
+    if (at == std::string_view::npos) return {};
+    text.remove_prefix(at + 1);
+  }
+  std::string names(text.substr(0, text.find('@')));
+  std::erase(names, ' ');
+  std::vector<std::string> out;
+  if (names.empty()) return out;
+  std::size_t start = 0;
+  for (std::size_t comma; (comma = names.find(',', start)) != std::string::npos; start = comma + 1) {
+    out.push_back(names.substr(start, comma - start));
+  }
+  out.push_back(names.substr(start));
+  return out;
+}
+
+// ValueTable indices of the declared variables and parameters that the lets name.
+std::vector<Binding> Bindings(std::string_view text, const std::vector<Let>& lets) {
+  std::vector<Binding> out;
+  if (lets.empty()) return out;
+  std::vector<std::string> slots = DeclaredNames(text, 2);
+  const std::vector<std::string> parameters = DeclaredNames(text, 3);
+  slots.insert(slots.end(), parameters.begin(), parameters.end());
+  for (const Let& let : lets) {
+    for (std::size_t k = 0; k < slots.size(); ++k) {
+      if (slots[k] == let.name) {
+        out.push_back({static_cast<int>(k) + 1, let.value});
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+CalculationOutcome FormulaRunner::Compute(std::string_view formula) {
+  notices_.Clear();
+  if (options_.whole_formula) {
+    return RunCompileText(compiler_, formula, options_.listing, Bindings(formula, options_.lets),
+                          &notices_);
+  }
+  return RunFormula(compiler_, formula, options_.listing, &notices_);
+}
+
+// What the window shows, with the listing's carriage returns as line ends, ended by exactly
+// one line end; each notice is a line "title: text" on standard error.
+void FormulaRunner::AppendPlain(const CalculationOutcome& outcome, std::string& out,
+                                std::string& err) {
+  for (std::size_t i = 0; i < notices_.titles.size(); ++i) {
+    err += notices_.titles[i];
+    err += ": ";
+    err += notices_.texts[i];
+    err += '\n';
+  }
+  switch (outcome.kind) {
+    case CalculationOutcome::Kind::kResult:
+      out += outcome.result_text;
+      break;
+    case CalculationOutcome::Kind::kBlank:
+      break;
+    default: {
+      const std::size_t start = out.size();
+      out += outcome.message;
+      for (std::size_t i = start; i < out.size(); ++i) {
+        if (out[i] == '\r') out[i] = '\n';
+      }
+      if (out.size() > start && out.back() == '\n') return;
+    }
+  }
+  out += '\n';
+}
+
+bool FormulaRunner::Run(std::string_view formula, std::string& out, std::string& err) {
+  const CalculationOutcome outcome = Compute(formula);
+  if (options_.json) {
+    out += kJsonInputOpen;
+    AppendJsonEscaped(out, formula);
+    AppendJsonRest(out, {outcome, compiler_.CompileListing(), notices_.texts});
+  } else {
+    AppendPlain(outcome, out, err);
+  }
+  return !Failed(outcome);
+}
+
+bool FormulaRunner::RunJsonRest(std::string_view stand_in, std::string& out) {
+  const CalculationOutcome outcome = Compute(stand_in);
+  AppendJsonRest(out, {outcome, compiler_.CompileListing(), notices_.texts});
+  return !Failed(outcome);
+}
+
+}  // namespace numerella::cli
