@@ -91,7 +91,7 @@ LineReader::Result LineReader::Rest(const std::function<void(std::string_view)>&
       const std::string_view bytes(base + begin_, stop - begin_);
       // A held carriage return right before the line end is dropped.
       if (held_return && !bytes.empty()) piece("\r");
-      piece(WithoutCarriageReturn(bytes));
+      if (const std::string_view last = WithoutCarriageReturn(bytes); !last.empty()) piece(last);
       begin_ = scanned_ = stop + 1;
       return Result::kLine;
     }
@@ -100,7 +100,7 @@ LineReader::Result LineReader::Rest(const std::function<void(std::string_view)>&
       if (held_return) piece("\r");
       held_return = bytes.back() == '\r';
       if (held_return) bytes.remove_suffix(1);
-      piece(bytes);
+      if (!bytes.empty()) piece(bytes);
     }
     begin_ = scanned_ = end_;
     // At the end of the input a held carriage return ends the line and is dropped.

@@ -51,7 +51,8 @@ void Pipeline::Add(std::string_view line) {
   Batch& batch = ring_[filling_];
   batch.input.append(line);
   batch.ends.push_back(static_cast<std::uint32_t>(batch.input.size()));
-  if (batch.input.size() >= kBatchBytes) Submit();
+  // Each line counts with its line end, so that a batch of empty lines is bounded too.
+  if (batch.input.size() + batch.ends.size() >= kBatchBytes) Submit();
 }
 
 void Pipeline::Submit() {
