@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "compiler/compile_formula.h"
-#include "evaluator/calculation.h"
+#include "calculation/calculation.h"
 #include "evaluator/evaluate.h"
 #include "peer_functions.h"
 

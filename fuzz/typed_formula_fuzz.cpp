@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "evaluator/calculation.h"
+#include "calculation/calculation.h"
 #include "invariants.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

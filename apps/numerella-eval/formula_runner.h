@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "evaluator/calculation.h"
+#include "calculation/calculation.h"
 #include "options.h"
 
 namespace numerella::cli {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "evaluator/calculation.h"
+#include "calculation/calculation.h"
 
 namespace numerella::cli {
 

@@ -1,6 +1,4 @@
-// The elementary and aggregate functions, and the table that dispatches call codes.
-#include <array>
-
+// The elementary and aggregate functions.
 #include "evaluator/intrinsics.h"
 
 namespace numerella {
@@ -11,18 +9,7 @@ constexpr double kPi7 = 3.1415926;
 
 Real SignOf(Real x) { return x < 0 ? Real(-1) : Real(1); }
 
-constexpr std::array<Intrinsic, kFunctionCount> kTable = {
-    FnAbs, FnSqr,   FnExp, FnLog, FnAsin, FnAcos, FnAtan, FnSin, FnCos, FnTan, FnSgn,
-    FnLnGam, FnGam, FnSum, FnAvg, FnStd,  FnDB,   FnCB,   FnDP,  FnCP,  FnDN,  FnCN,
-    FnDX2, FnCX2,   FnDT,  FnCT,  FnDF,   FnCF,   FnP,    FnQ,   FnA,   FnInt,
-};
-
 }  // namespace
-
-Intrinsic IntrinsicFunction(int f) {
-  if (f < 0 || f >= kFunctionCount) return nullptr;
-  return kTable[f];
-}
 
 void FnAbs(Machine& m) { m.SetX(Abs(m.X())); }
 void FnSqr(Machine& m) { m.SetX(Sqrt(m.X())); }

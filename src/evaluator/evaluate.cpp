@@ -1,122 +1,242 @@
 // The instruction loop of the evaluator. Every fetch, computation and store is one step; a
 // failing step is abandoned, marks the evaluation failed, and the next step runs, so the loop
 // always reaches the end of the program.
+//
+// An instruction that is whole, names registers that exist and, for a call, carries the
+// argument count of its function, over registers that all hold finite numbers, cannot fail a
+// fetch, an argument position or a store: only its computation can fail. Such instructions run
+// in the tight loop, on the registers' doubles, each checked once as a whole before it runs.
+// From the first instruction that is not like that on (a program that a compiler did not
+// write), the checked loop takes over: it reads each code as it comes and applies the failure
+// rule to every fetch and store. Both share the machine and the functions, so they take the
+// same steps on the instructions that both can run.
 #include "evaluator/evaluate.h"
 
-#include <cmath>
-#include <optional>
+#include <array>
+#include <cstdint>
 
 #include "evaluator/intrinsics.h"
 
 namespace numerella {
 namespace {
 
-constexpr std::size_t kMaxProgramLength = 32767;
-constexpr int kOperatorLimit = 10;
-constexpr int kWholeExpression = 108;
-constexpr int kNegation = 109;
+// Executes the code of one instruction on the fetched current value and operands.
+inline void Execute(int code, Machine& m) {
+  switch (code) {
+    case kOpPower: m.SetX(Pow(m.X(), m.second)); return;
+    case kOpMultiply: m.SetX(m.x * m.second); return;
+    case kOpDivide: m.SetX(m.x / m.second); return;  // x / 0 is never finite: the step fails
+    case kOpAdd: m.SetX(m.x + m.second); return;
+    case kOpSubtract: m.SetX(m.x - m.second); return;
+    case kOpWholeExpression: return;
+    case kOpNegation: m.SetX(-m.x); return;
+    default: break;
+  }
+  const unsigned f = static_cast<unsigned>(FunctionOfCode(code));
+  if (f < static_cast<unsigned>(kFunctionCount)) kIntrinsicFunctions[f](m);
+}
 
-class Loop {
+// Per code: the argument count a call must carry so that its function reads only arguments
+// it has; kAnyCount when any count from one on will do.
+constexpr std::array<std::uint8_t, 256> kCallCounts = [] {
+  std::array<std::uint8_t, 256> counts{};
+  for (const IntrinsicInfo& info : kIntrinsics) {
+    counts[CallCode(info.number)] = static_cast<std::uint8_t>(info.arguments);
+  }
+  return counts;
+}();
+
+// Whether every register holds a finite number, so that no fetch can fail.
+bool AllFinite(const std::vector<Value>& registers) {
+  for (const Value& v : registers) {
+    if (!v || !Real::Finite(*v)) return false;
+  }
+  return true;
+}
+
+// The tight loop, for registers that all hold finite numbers. Each instruction is checked
+// once, before it runs: it must be whole, name registers that exist and, for a call, carry
+// the argument count of its function. Then nothing but a computation can fail, and the
+// instruction runs on the registers' doubles. The loop stops before the first instruction
+// that does not pass and returns its position (the program's length when all ran); the
+// machine then holds exactly what the checked loop would hold there.
+//
+// An operator works on a local copy of the current value, so that a chain of instructions
+// does not pass every intermediate value through the machine's memory; a call hands the
+// value to its function through the machine.
+std::size_t RunTight(std::string_view program, std::vector<Value>& registers, Machine& m) {
+  Value* const reg = registers.data();
+  const std::size_t count = registers.size();
+  const auto* const start = reinterpret_cast<const std::uint8_t*>(program.data());
+  const auto* const end = start + program.size();
+  const auto* p = start;
+  bool failed = false;
+  double x = m.x;
+  while (p < end) {
+    const int code = p[0];
+    const std::size_t left = static_cast<std::size_t>(end - p);
+    if (IsOperatorCode(code)) {
+      if (left < kOperatorLength || p[1] >= count || p[2] >= count) break;
+      double& destination = *reg[p[1]];
+      x = destination;
+      const double second = *reg[p[2]];
+      m.second = second;
+      double result;
+      switch (code) {
+        case kOpPower: result = Pow(x, second).value(); break;
+        case kOpMultiply: result = x * second; break;
+        case kOpDivide: result = x / second; break;  // x / 0 is never finite: the step fails
+        case kOpAdd: result = x + second; break;
+        case kOpSubtract: result = x - second; break;
+        default: result = x; break;  // a code outside the set does nothing
+      }
+      if (Real::Finite(result)) {
+        x = result;
+      } else {
+        failed = true;
+      }
+      destination = x;
+      p += kOperatorLength;
+    } else {
+      if (left < 2) break;
+      const int n = p[1];
+      const int wanted = kCallCounts[code];
+      if (n < 1 || (wanted != kAnyCount && n != wanted) || left < 2u + n) break;
+      bool exist = true;
+      for (int k = 0; k < n; ++k) exist = exist && p[2 + k] < count;
+      if (!exist) break;
+      double& destination = *reg[p[2]];
+      m.n = n;
+      m.x = destination;
+      if (n > 1) {
+        m.list_size = n - 1;
+        for (int j = 1; j < n; ++j) m.list[j - 1] = *reg[p[2 + j]];
+      }
+      Execute(code, m);
+      x = m.x;
+      destination = x;
+      p += 2 + n;
+    }
+  }
+  if (p != start) {
+    m.x = x;
+    m.x_empty = false;
+  }
+  m.eval_error = m.eval_error || failed;
+  return static_cast<std::size_t>(p - start);
+}
+
+// The checked loop: every code is read as it comes; a missing code or register, or a register
+// that holds no finite number, fails its step and leaves the target as it was.
+class CheckedLoop {
  public:
-  Loop(const std::string& program, std::vector<Value>& registers, Machine& m)
+  CheckedLoop(std::string_view program, std::vector<Value>& registers, Machine& m)
       : program_(program), registers_(registers), m_(m) {}
 
-  void Run() {
+  // Runs the instructions from position i on.
+  void Run(std::size_t i) {
     const std::size_t length = program_.size();  // taken once
-    std::size_t i = 0;                          // reading position, 0-based
     while (i < length) {
-      const std::optional<int> code = CodeAt(i);
-      const std::optional<int> c2 = CodeAt(i + 1);
-      const std::optional<int> c3 = CodeAt(i + 2);
-      std::optional<int> destination;
-      if (*code < kOperatorLimit) {
+      const int code = CodeAt(program_, i);
+      const int c2 = Code(i + 1);
+      const int c3 = Code(i + 2);
+      int destination;
+      if (IsOperatorCode(code)) {
         destination = c2;
-        Fetch(m_.current, c2);
-        Fetch(m_.second, c3);
+        FetchCurrent(c2);
+        if (const Value* v = Fetch(c3)) m_.second = v->value_or(0);
       } else {
-        if (c2) {
-          m_.n = *c2;
+        if (c2 != kMissing) {
+          m_.n = c2;
         } else {
           m_.Fail();
         }
         destination = c3;
-        Fetch(m_.current, c3);
+        FetchCurrent(c3);
         if (m_.n > 1) {
-          m_.args.assign(m_.n - 1, Value());
-          for (int j = 1; j <= m_.n - 1; ++j) Fetch(m_.args[j - 1], CodeAt(i + 2 + j));
+          // The list is made anew; a position whose fetch fails stays empty, which is 0.
+          m_.list_size = m_.n - 1;
+          for (int j = 1; j <= m_.n - 1; ++j) {
+            const Value* v = Fetch(Code(i + 2 + j));
+            m_.list[j - 1] = v != nullptr ? v->value_or(0) : 0;
+          }
           i += m_.n - 1;
         }
       }
-      Execute(*code);
+      Execute(code, m_);
       Store(destination);
       i += 3;
     }
   }
 
  private:
-  std::optional<int> CodeAt(std::size_t i) const {
-    if (i >= program_.size()) return std::nullopt;
-    return numerella::CodeAt(program_, i);
+  static constexpr int kMissing = -1;
+
+  int Code(std::size_t i) const { return i < program_.size() ? CodeAt(program_, i) : kMissing; }
+
+  // The register to fetch from, or nullptr after failing the step.
+  const Value* Fetch(int reg) {
+    if (reg == kMissing || reg >= static_cast<int>(registers_.size())) {
+      m_.Fail();
+      return nullptr;
+    }
+    const Value& v = registers_[reg];
+    if (v && !Real::Finite(*v)) {
+      m_.Fail();
+      return nullptr;
+    }
+    return &v;
   }
 
-  // Reads a register; a missing or out-of-range register, or one that holds no finite
-  // number, fails the step and leaves target as it was.
-  void Fetch(Value& target, std::optional<int> reg) {
-    if (!reg || *reg >= static_cast<int>(registers_.size())) {
+  void FetchCurrent(int reg) {
+    if (const Value* v = Fetch(reg)) {
+      m_.x = v->value_or(0);
+      m_.x_empty = !v->has_value();
+    }
+  }
+
+  void Store(int reg) {
+    if (reg == kMissing || reg >= static_cast<int>(registers_.size())) {
       m_.Fail();
       return;
     }
-    const Value& v = registers_[*reg];
-    if (v && !std::isfinite(*v)) {
-      m_.Fail();
-      return;
-    }
-    target = v;
+    registers_[reg] = m_.x_empty ? Value() : Value(m_.x);
   }
 
-  void Store(std::optional<int> reg) {
-    if (!reg || *reg >= static_cast<int>(registers_.size())) {
-      m_.Fail();
-      return;
-    }
-    registers_[*reg] = m_.current;
-  }
-
-  void Execute(int code) {
-    const Real x = m_.X();
-    const Real second(m_.second.value_or(0));
-    switch (code) {
-      case 1: m_.SetX(Pow(x, second)); return;
-      case 2: m_.SetX(x * second); return;
-      case 3: m_.SetX(x / second); return;
-      case 4: m_.SetX(x + second); return;
-      case 5: m_.SetX(x - second); return;
-      case kWholeExpression: return;
-      case kNegation: m_.SetX(-x); return;
-      default: break;
-    }
-    if (Intrinsic fn = IntrinsicFunction(code - kOperatorLimit)) fn(m_);
-  }
-
-  const std::string& program_;
+  std::string_view program_;
   std::vector<Value>& registers_;
   Machine& m_;
 };
 
 }  // namespace
 
-Value Evaluate(const std::string& program, std::vector<Value>& operand_values, int& eval_error,
+Value Evaluate(std::string_view program, std::vector<Value>& operand_values, int& eval_error,
                NoticeSink* notices) {
-  eval_error = 0;
   Machine machine;
   machine.notices = notices;
   if (program.size() > kMaxProgramLength) {
     eval_error = -1;
     return Value();
   }
-  Loop(program, operand_values, machine).Run();
+  const std::size_t done = AllFinite(operand_values) ? RunTight(program, operand_values, machine) : 0;
+  if (done < program.size()) CheckedLoop(program, operand_values, machine).Run(done);
   eval_error = machine.eval_error ? -1 : 0;
-  return machine.current;
+  if (machine.x_empty) return Value();
+  return machine.x;
+}
+
+Value EvaluateChecked(std::string_view program, std::vector<Value>& operand_values,
+                      int& eval_error, NoticeSink* notices) {
+  Machine machine;
+  machine.notices = notices;
+  if (program.size() > kMaxProgramLength) {
+    eval_error = -1;
+    return Value();
+  }
+  CheckedLoop(program, operand_values, machine).Run(0);
+  eval_error = machine.eval_error ? -1 : 0;
+  if (machine.x_empty) return Value();
+  return machine.x;
 }
 
 }  // namespace numerella

@@ -1,7 +1,7 @@
 // The evaluator: executes a compiled Program over the register array.
 #pragma once
 
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "compiler/compiled_program.h"
@@ -11,8 +11,14 @@ namespace numerella {
 
 // Runs program over operand_values (updated in place) and returns the value of the last
 // instruction. eval_error is set to -1 when any step failed, else 0. Notices go to notices
-// when it is not null.
-Value Evaluate(const std::string& program, std::vector<Value>& operand_values, int& eval_error,
+// when it is not null. Allocates nothing.
+Value Evaluate(std::string_view program, std::vector<Value>& operand_values, int& eval_error,
                NoticeSink* notices = nullptr);
+
+// The same run, always through the loop that checks every code as it comes (the one Evaluate
+// takes for programs that are not whole or registers that are not all finite). For tests that
+// hold the two loops to the same results.
+Value EvaluateChecked(std::string_view program, std::vector<Value>& operand_values,
+                      int& eval_error, NoticeSink* notices = nullptr);
 
 }  // namespace numerella

@@ -12,17 +12,19 @@ void StandardNormalUpperTail(Machine& m) { m.SetX(num_lib::Erfc(m.X() / Sqrt(2))
 
 }  // namespace
 
+// B is the machine's second-operand cell: an operator instruction after the call finds the
+// argument there when the fetch of its second operand fails.
 void FnLnGam(Machine& m) {
-  m.Assign(m.B, m.X());
+  m.Assign(m.second, m.X());
   m.SetX(num_lib::LnGamma(m.X()));
 }
 
 // Whole arguments are rounded to the nearest whole number, so GAM(n) is exactly (n - 1)!.
 void FnGam(Machine& m) {
-  m.Assign(m.B, m.X());
+  m.Assign(m.second, m.X());
   m.SetX(num_lib::LnGamma(m.X()));
   m.SetX(Exp(m.X()));
-  if (Floor(m.B) == m.B) m.SetX(Floor(m.X() + 0.5));
+  if (Floor(m.second) == m.second) m.SetX(Floor(m.X() + 0.5));
 }
 
 void FnP(Machine& m) {

@@ -1,14 +1,15 @@
-// The 32 intrinsic functions, indexed by function number (call code - 10).
+// The 32 intrinsic functions, and the table that finds them by function number. The table is
+// built from the functions' names, so its order is the contract's (compiled_program.h) by
+// construction, and the build fails if a function is missing or a name is unknown.
 #pragma once
 
+#include <array>
+#include <string_view>
+
+#include "compiler/compiled_program.h"
 #include "evaluator/machine.h"
 
 namespace numerella {
-
-inline constexpr int kFunctionCount = 32;
-
-// The function of number f (0 .. 31), or nullptr outside the table.
-Intrinsic IntrinsicFunction(int f);
 
 // Elementary and aggregate functions.
 void FnAbs(Machine& m);
@@ -47,5 +48,41 @@ void FnDT(Machine& m);
 void FnCT(Machine& m);
 void FnDF(Machine& m);
 void FnCF(Machine& m);
+
+namespace intrinsics_detail {
+
+struct Named {
+  std::string_view name;
+  Intrinsic function;
+};
+
+inline constexpr Named kByName[] = {
+    {"ABS", FnAbs},   {"SQR", FnSqr},     {"EXP", FnExp},   {"LOG", FnLog},   {"ASIN", FnAsin},
+    {"ACOS", FnAcos}, {"ATAN", FnAtan},   {"SIN", FnSin},   {"COS", FnCos},   {"TAN", FnTan},
+    {"SGN", FnSgn},   {"LNGAM", FnLnGam}, {"GAM", FnGam},   {"SUM", FnSum},   {"AVG", FnAvg},
+    {"STD", FnStd},   {"D_B", FnDB},      {"C_B", FnCB},    {"D_P", FnDP},    {"C_P", FnCP},
+    {"D_N", FnDN},    {"C_N", FnCN},      {"D_X2", FnDX2},  {"C_X2", FnCX2},  {"D_T", FnDT},
+    {"C_T", FnCT},    {"D_F", FnDF},      {"C_F", FnCF},    {"P", FnP},       {"Q", FnQ},
+    {"A", FnA},       {"INT", FnInt},
+};
+static_assert(std::size(kByName) == kFunctionCount, "one implementation per function");
+
+// Every slot filled exactly once; an unknown name stops the build (FunctionNumber gives -1,
+// and indexing with it is no constant expression).
+constexpr std::array<Intrinsic, kFunctionCount> ByNumber() {
+  std::array<Intrinsic, kFunctionCount> table{};
+  for (const Named& named : kByName) {
+    Intrinsic& slot = table.at(static_cast<std::size_t>(FunctionNumber(named.name)));
+    if (slot != nullptr) throw "two implementations of one function";
+    slot = named.function;
+  }
+  return table;
+}
+
+}  // namespace intrinsics_detail
+
+// The function of number f, for f in 0 .. 31.
+inline constexpr std::array<Intrinsic, kFunctionCount> kIntrinsicFunctions =
+    intrinsics_detail::ByNumber();
 
 }  // namespace numerella

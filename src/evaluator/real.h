@@ -15,10 +15,12 @@ class Real {
   constexpr Real(double v) : v_(v) {}  // NOLINT: numbers convert implicitly
 
   static Real Failed() { return Real(std::numeric_limits<double>::quiet_NaN()); }
+  // Whether a double is a finite number (not infinite, not NaN).
+  static bool Finite(double v) { return std::fabs(v) <= std::numeric_limits<double>::max(); }
   // Wraps a computed double, turning infinities into failure.
-  static Real Of(double v) { return std::isfinite(v) ? Real(v) : Failed(); }
+  static Real Of(double v) { return Finite(v) ? Real(v) : Failed(); }
 
-  bool ok() const { return std::isfinite(v_); }
+  bool ok() const { return Finite(v_); }
   double value() const { return v_; }
 
   friend Real operator+(Real a, Real b) { return Of(a.v_ + b.v_); }

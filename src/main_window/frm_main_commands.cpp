@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "evaluator/calculation.h"
+#include "calculation/calculation.h"
 #include "main_window/entry_boxes.h"
 #include "main_window/frm_main.h"
 #include "platform/latin1.h"

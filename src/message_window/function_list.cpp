@@ -1,6 +1,7 @@
 // The reference card of the intrinsic functions and the menu command that shows and prints it.
 #include <QDir>
 
+#include "compiler/compiled_program.h"
 #include "message_window/frm_msg.h"
 #include "message_window/mod_msg.h"
 #include "message_window/print_anywhere.h"
@@ -38,6 +39,8 @@ constexpr const char* kCardEntries[] = {
     "  P(x)  Distribuzione cumulativa",
     "  Q(x)  1-P(x)                        A(x)  P(x)-P(-x)",
 };
+// The card shows every intrinsic function with its arguments, all but the square root.
+static_assert(ShowsEveryFunctionBut(kCardEntries, "SQR"));
 
 constexpr int kButtonPrint = 2;
 

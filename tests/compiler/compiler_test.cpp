@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "compiler/compile_formula.h"
-#include "evaluator/calculation.h"
+#include "calculation/calculation.h"
 
 namespace numerella {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "evaluator/calculation.h"
+#include "calculation/calculation.h"
 #include "evaluator/evaluate.h"
 #include "evaluator/num_lib.h"
 

@@ -1,6 +1,6 @@
 // The screen-free calculation run: compile, bind the registers through the operand map,
 // evaluate, and turn the result into the text the window shows.
-#include "evaluator/calculation.h"
+#include "calculation/calculation.h"
 
 #include <charconv>
 #include <cmath>
