@@ -6,14 +6,23 @@
 
 #include "compiler/compile_text.h"
 #include "compiler/declarations.h"
-#include "compiler/expression_marking.h"
+#include "compiler/expression_reading.h"
 #include "compiler/number_text.h"
 #include "compiler/program_generation.h"
 
 namespace numerella {
-namespace {
+namespace compile_detail {
 
-using compile_detail::Findings;
+// Every list the compiler works with, kept from one compilation to the next.
+struct Workspace {
+  Declarations declarations;
+  ExpressionWork expression;
+  GeneratorWork generator;
+};
+
+void WorkspaceDeleter::operator()(Workspace* workspace) const { delete workspace; }
+
+namespace {
 
 // Counts and positions inside a section are 16-bit, so no section may be longer than this.
 constexpr std::size_t kMaxSectionLength = 32767;
@@ -34,67 +43,85 @@ bool SplitSections(std::string_view formula, Sections& sections) {
   return true;
 }
 
-bool SectionTooLong(const Sections& sections) {
+// The first section after the head that is too long, or 0.
+std::size_t TooLongSection(const Sections& sections) {
   for (std::size_t k = 1; k < sections.size(); ++k) {
-    if (sections[k].size() > kMaxSectionLength) return true;
+    if (sections[k].size() > kMaxSectionLength) return k;
   }
-  return false;
+  return 0;
 }
 
 // Fills the value table: every slot empty, then each declared constant and each literal.
-void FillValueTable(const compile_detail::Declarations& d, int slot_count,
-                    const std::vector<double>& literal_values, std::vector<Value>& table) {
+void FillValueTable(const Declarations& d, const ExpressionWork& e, std::vector<Value>& table) {
+  const int slot_count = d.slot_count() + static_cast<int>(e.literal_values.size());
   table.assign(static_cast<std::size_t>(slot_count) + 1, Value());
   std::size_t index = static_cast<std::size_t>(d.var_count + d.par_count) + 1;
-  for (const std::string& text : d.const_values) {
-    table[index++] = compile_detail::ReadLeadingNumber(text).value;
-  }
-  for (double value : literal_values) table[index++] = value;
+  for (std::string_view text : d.const_values) table[index++] = ReadLeadingNumber(text).value;
+  for (double value : e.literal_values) table[index++] = value;
 }
 
 }  // namespace
+}  // namespace compile_detail
+
+Compiler::Compiler() : work_(new compile_detail::Workspace) {
+  // Room for typical formulas, so that even the first compilations need no more memory.
+  work_->expression.text.reserve(256);
+  work_->expression.at.reserve(256);
+  work_->expression.symbols.reserve(256);
+  work_->expression.literal_values.reserve(compile_detail::kMaxOperands);
+  listing_.reserve(256);
+}
 
 void Compiler::CompileFormula(std::string_view formula, CompiledProgram& program) {
+  using namespace compile_detail;
   const bool listing_wanted = program.CompileFlag != 0;
   program.CompileFlag = 0;
   program.OperandMap.clear();
   Findings findings(listing_wanted, listing_);
+  const auto offset_of = [&](std::string_view part) {
+    return static_cast<std::uint32_t>(part.data() - formula.data());
+  };
 
   Sections sections;
   const bool split = SplitSections(formula, sections);
-  if (!split || SectionTooLong(sections)) {
+  const std::size_t too_long = split ? TooLongSection(sections) : 0;
+  if (!split || too_long != 0) {
     // The formula cannot be read at all: nothing but the reason is listed.
     program.VarCount = 0;
     program.ParCount = 0;
     listing_.clear();
-    findings.Error({split ? "* ERR. Espressione piu` Lunga di 32767 Caratteri"
-                          : "* ERR. Mancano i Separatori @ della Formula"});
+    Span where{0, 0};
+    if (split) where = {offset_of(sections[too_long]), offset_of(sections[too_long]) +
+                                                           static_cast<std::uint32_t>(sections[too_long].size())};
+    if (findings.Error(where)) {
+      findings.Line({split ? "* ERR. Espressione piu` Lunga di 32767 Caratteri"
+                           : "* ERR. Mancano i Separatori @ della Formula"});
+    }
     program.CompileFlag = -1;
+    error_span_ = split ? findings.first_error() : std::nullopt;
     return;
   }
 
   if (listing_wanted) listing_ = "*** Controllo Sintattico delle Variabili...\r";
-  const compile_detail::Declarations declarations =
-      compile_detail::ReadDeclarations(sections[1], sections[2], sections[3], findings);
+  Declarations& declarations = work_->declarations;
+  ReadDeclarations({sections[1], sections[2], sections[3]},
+                   {offset_of(sections[1]), offset_of(sections[2]), offset_of(sections[3])},
+                   declarations, findings);
   program.VarCount = declarations.var_count;
   program.ParCount = declarations.par_count;
 
-  compile_detail::MarkedExpression marked =
-      compile_detail::MarkExpression(sections[4], declarations, program.OperandMap, findings);
-  if (!findings.failed()) compile_detail::CheckSyntax(marked.text, findings);
-  if (findings.failed()) {
-    // The value table, the last operand and the program keep what the caller put there.
-    program.CompileFlag = -1;
-    return;
+  ExpressionWork& expression = work_->expression;
+  ReadExpression(sections[4], offset_of(sections[4]), declarations, expression, program.OperandMap,
+                 findings);
+  if (!findings.failed()) CheckSyntax(expression, findings);
+  if (!findings.failed()) {
+    FillValueTable(declarations, expression, program.ValueTable);
+    program.LastOperand = expression.last_ordinal;
+    GenerateProgram(expression.symbols, program.Program, findings, work_->generator);
   }
-
-  const int slot_count = declarations.var_count + declarations.par_count +
-                         declarations.const_count +
-                         static_cast<int>(marked.literal_values.size());
-  FillValueTable(declarations, slot_count, marked.literal_values, program.ValueTable);
-  program.LastOperand = marked.last_ordinal;
-  compile_detail::GenerateProgram(marked.text, program.Program, findings, *storage_);
+  // Otherwise the value table, the last operand and the program keep what the caller put there.
   program.CompileFlag = findings.failed() ? -1 : 0;
+  error_span_ = findings.first_error();
 }
 
 }  // namespace numerella

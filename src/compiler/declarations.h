@@ -1,36 +1,55 @@
 // Reading and checking the declaration sections of a formula: variables, parameters, constants.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "compiler/compile_text.h"
+#include "compiler/name_table.h"
 
 namespace numerella::compile_detail {
 
+// One declaration section with its blanks removed, and where each of its characters was written.
+struct NameSection {
+  std::string text;
+  std::vector<std::uint32_t> at;  // formula offset of each character of text, then of the end
+
+  void Read(std::string_view section, std::uint32_t offset);
+  Span SpanOf(std::size_t begin, std::size_t end) const {
+    return {at[begin], end > begin ? at[end - 1] + 1 : at[begin]};
+  }
+};
+
+// One declared name: the item as written (blanks removed) and where it stands.
+struct DeclaredName {
+  std::string_view item;
+  const NameSection* section;
+  std::uint32_t begin;  // index of the item's first character in section->text
+};
+
+// What the declarations hand on to the expression; kept by the compiler between compilations
+// so that its lists keep their memory.
 struct Declarations {
   int var_count = 0;
   int par_count = 0;
   int const_count = 0;
-  // Packed names: four characters per slot, left-aligned, blank-padded.
-  std::string var_names;
-  std::string par_names;
-  std::string const_names;
-  // The value text of each declared constant, in order (empty when none was written).
-  std::vector<std::string> const_values;
+  // Packed names of variables, parameters and constants: four characters per slot,
+  // left-aligned, blank-padded; slot k (from 1) starts at 4 * (k - 1).
+  std::string names;
+  std::vector<DeclaredName> declared;          // per slot
+  std::vector<std::string_view> const_values;  // per declared constant: its value text
+  NameTable table;                             // the slots, for lookups of whole slots
+  NameSection sections[3];                     // variables, parameters, constants
+
+  int slot_count() const { return var_count + par_count + const_count; }
 };
 
-// Reads the three declaration sections, adds their check lines to the listing and empties the
-// listing after each section as long as nothing failed.
-Declarations ReadDeclarations(std::string_view variables, std::string_view parameters,
-                              std::string_view constants, Findings& findings);
-
-// Packs the comma-separated names into slots of the given width; longer names are cut, with an
-// error line.
-std::string PackNames(std::string_view list, int width, Findings& findings);
-
-// Checks slots 0 .. count-1 of a packed list; lists each name as in error or O.K.
-void CheckNames(std::string_view packed, int count, int width, Findings& findings);
+// Reads the three declaration sections (given with their offsets in the formula), adds their
+// check lines to the listing and empties the listing after each section as long as nothing
+// failed.
+void ReadDeclarations(const std::string_view (&sections)[3], const std::uint32_t (&offsets)[3],
+                      Declarations& d, Findings& findings);
 
 }  // namespace numerella::compile_detail

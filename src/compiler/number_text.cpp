@@ -67,12 +67,16 @@ bool TooLarge(std::string_view unsigned_number) {
 
 }  // namespace
 
-bool IsValidLiteral(std::string_view text) {
+LiteralReading ReadLiteral(std::string_view text) {
+  LiteralReading literal;
   const std::size_t mantissa = MantissaLength(text);
-  if (mantissa == 0) return false;
-  if (mantissa == text.size()) return true;
-  const std::string_view rest = text.substr(mantissa);
-  return rest[0] == 'E' && ExponentLength(rest) == rest.size();
+  if (mantissa == 0) return literal;
+  if (mantissa < text.size() && ExponentLength(text.substr(mantissa)) != text.size() - mantissa) {
+    return literal;
+  }
+  literal.valid = true;
+  literal.reading = ReadDecimal(text);
+  return literal;
 }
 
 DecimalReading ReadDecimal(std::string_view number) {

@@ -5,14 +5,20 @@
 
 namespace numerella::compile_detail {
 
-// A numeric literal of an expression (already in upper case): digits with at most one ".",
-// at least one digit, then optionally "E", an optional sign and at least one digit.
-bool IsValidLiteral(std::string_view text);
-
 struct DecimalReading {
   double value = 0;       // +-infinity when the number is too large for a double
   bool overflow = false;  // the number is too large; too small numbers read as 0
 };
+
+struct LiteralReading {
+  bool valid = false;      // the text is a number
+  DecimalReading reading;  // its value when valid, else 0
+};
+
+// A numeric literal of an expression: digits with at most one ".", at least one digit, then
+// optionally "E" (either case), an optional sign and at least one digit. Checked and read in
+// one go.
+LiteralReading ReadLiteral(std::string_view text);
 
 // Reads a text that is exactly a decimal number: optional sign, digits with at most one ".",
 // at least one digit, optional exponent ("E" or "e", optional sign, digits).

@@ -1,8 +1,8 @@
-#include "compiler/compile_text.h"
+#include "reference/compile_text.h"
 
 #include <algorithm>
 
-namespace numerella::compile_detail {
+namespace numerella::reference::compile_detail {
 
 std::string RemoveBlanks(std::string_view text) {
   std::string out;
@@ -65,7 +65,9 @@ std::string UpperLatin1(std::string_view text) {
 }
 
 std::string BlankSigned(long long n) {
-  return n < 0 ? std::to_string(n) : " " + std::to_string(n);
+  std::string out = n < 0 ? "" : " ";
+  out += std::to_string(n);
+  return out;
 }
 
 std::string TwoDigits(int n) {
@@ -80,4 +82,4 @@ void Findings::Line(std::initializer_list<std::string_view> parts) {
   listing_.push_back('\r');
 }
 
-}  // namespace numerella::compile_detail
+}  // namespace numerella::reference::compile_detail

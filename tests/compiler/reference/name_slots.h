@@ -6,7 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace numerella::compile_detail {
+namespace numerella::reference::compile_detail {
 
 inline constexpr int kNameWidth = 4;
 
@@ -46,4 +46,4 @@ class NameSlots {
   int count_ = 0;
 };
 
-}  // namespace numerella::compile_detail
+}  // namespace numerella::reference::compile_detail

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "compiler/compile_text.h"
-#include "compiler/declarations.h"
+#include "reference/compile_text.h"
+#include "reference/declarations.h"
 
-namespace numerella::compile_detail {
+namespace numerella::reference::compile_detail {
 
 // The largest slot number an operand code can hold.
 inline constexpr int kMaxSlot = 255;
@@ -40,4 +40,4 @@ bool CheckSyntax(std::string_view marked, Findings& findings);
 // Whether text holds, at position at, the given mark character twice and then two digits.
 bool IsMarkAt(std::string_view text, std::size_t at, char mark);
 
-}  // namespace numerella::compile_detail
+}  // namespace numerella::reference::compile_detail

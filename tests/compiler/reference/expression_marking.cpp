@@ -1,13 +1,13 @@
-#include "compiler/expression_marking.h"
+#include "reference/expression_marking.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "compiler/function_table.h"
-#include "compiler/name_slots.h"
-#include "compiler/number_text.h"
+#include "reference/function_table.h"
+#include "reference/name_slots.h"
+#include "reference/number_text.h"
 
-namespace numerella::compile_detail {
+namespace numerella::reference::compile_detail {
 namespace {
 
 constexpr std::string_view kOperatorChars = "-#()^*/+,";
@@ -169,9 +169,8 @@ std::string MarkFunctions(std::string_view text) {
       for (int f = 0; f < kFunctionCount; ++f) {
         const std::string_view name = FunctionName(f);
         if (!EndsWithName(text, i, name)) continue;
-        out.resize(out.size() - name.size());
-        out.append("##");
-        out.append(TwoDigits(f));
+        for (std::size_t k = 0; k < name.size(); ++k) out.pop_back();
+        for (char c : "##" + TwoDigits(f)) out.push_back(c);
         break;
       }
     }
@@ -227,4 +226,4 @@ bool CheckSyntax(std::string_view marked, Findings& findings) {
   return ok;
 }
 
-}  // namespace numerella::compile_detail
+}  // namespace numerella::reference::compile_detail

@@ -1,0 +1,358 @@
+#include "compiler/expression_reading.h"
+
+#include <algorithm>
+
+#include "compiler/compiled_program.h"
+#include "compiler/number_text.h"
+
+namespace numerella::compile_detail {
+namespace {
+
+// Characters that stand alone in the marked form; everything else belongs to an operand.
+constexpr bool IsOperatorChar(char c) {
+  switch (c) {
+    case '-': case '#': case '(': case ')': case '^': case '*': case '/': case '+': case ',':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Characters that end an operand (besides "+" and "-", which depend on what precedes them).
+constexpr bool EndsOperand(char c) {
+  return c == '^' || c == ')' || c == '*' || c == '/' || c == ',';
+}
+
+constexpr bool StartsNumber(char c) { return c == '.' || IsDigit(c); }
+
+constexpr bool IsAsciiLetterOrDigit(char c) {
+  return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Whether text at position at holds the mark character twice and then two digits.
+bool IsMarkAt(std::string_view text, std::size_t at, char mark) {
+  return at + 4 <= text.size() && text[at] == mark && text[at + 1] == mark &&
+         IsDigit(text[at + 2]) && IsDigit(text[at + 3]);
+}
+
+int TwoDigitsAt(std::string_view text, std::size_t at) {
+  return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+// Length of an ordinal in the marked form: "@@" and at least two digits.
+std::size_t MarkLength(int ordinal) {
+  std::size_t digits = 2;
+  for (int rest = ordinal / 100; rest > 0; rest /= 10) ++digits;
+  return 2 + digits;
+}
+
+// Builds the working text: blanks removed, the whole enclosed in "(" ")", a "+" right after
+// "(" or "," dropped and a "-" there preceded by "0", and every function name that stands right
+// before a "(" (any case; longer names win over the names they end with, because the table is
+// searched in function order) replaced by "##" and its two-digit number. Returns the length of
+// the text before the function names were replaced.
+class WorkingTextBuilder {
+ public:
+  explicit WorkingTextBuilder(ExpressionWork& work) : text_(work.text), at_(work.at) {}
+
+  std::size_t Build(std::string_view expression, std::uint32_t offset) {
+    text_.clear();
+    at_.clear();
+    Push('(', offset);
+    for (std::size_t k = 0; k < expression.size(); ++k) {
+      const char c = expression[k];
+      if (c == ' ') continue;
+      const auto where = offset + static_cast<std::uint32_t>(k);
+      const char last = text_.back();
+      if (last == '(' || last == ',') {
+        if (c == '+') continue;
+        if (c == '-') Push('0', where);
+      }
+      // Every function name ends in a letter or a digit; other "(" need no lookup.
+      if (c == '(' && IsAsciiLetterOrDigit(last)) MarkFunction();
+      Push(c, where);
+    }
+    Push(')', offset + static_cast<std::uint32_t>(expression.size()));
+    return normal_length_;
+  }
+
+ private:
+  void Push(char c, std::uint32_t where) {
+    text_.push_back(c);
+    at_.push_back(where);
+    ++normal_length_;
+  }
+
+  // Whether the text ends with name (compared in upper case).
+  bool EndsWithName(std::string_view name) const {
+    if (text_.size() < name.size()) return false;
+    const std::size_t start = text_.size() - name.size();
+    for (std::size_t k = 0; k < name.size(); ++k) {
+      if (UpperLatin1(text_[start + k]) != name[k]) return false;
+    }
+    return true;
+  }
+
+  void MarkFunction() {
+    const char last = UpperLatin1(text_.back());
+    for (const IntrinsicInfo& f : kIntrinsics) {
+      if (f.name.back() != last || !EndsWithName(f.name)) continue;
+      // The names hold no "(", so the end of the text is still as typed.
+      const std::size_t start = text_.size() - f.name.size();
+      const std::uint32_t begin = at_[start];
+      const std::uint32_t last_at = at_.back();
+      text_.resize(start);
+      at_.resize(start);
+      const char mark[4] = {'#', '#', static_cast<char>('0' + f.number / 10),
+                            static_cast<char>('0' + f.number % 10)};
+      text_.append(mark, 4);
+      at_.insert(at_.end(), {begin, begin, begin, last_at});
+      return;
+    }
+  }
+
+  std::string& text_;
+  std::vector<std::uint32_t>& at_;
+  std::size_t normal_length_ = 0;
+};
+
+// Cuts the working text into symbols and gives each operand its slot.
+class Scanner {
+ public:
+  Scanner(const Declarations& d, ExpressionWork& work, std::string& operand_map, Findings& findings)
+      : d_(d), work_(work), text_(work.text), operand_map_(operand_map), findings_(findings) {}
+
+  // Returns the length of the marked form.
+  std::size_t Scan(std::uint32_t offset) {
+    work_.symbols.clear();
+    work_.literal_values.clear();
+    work_.literal_slot.fill(0);
+    work_.last_ordinal = -1;
+    work_.symbols.push_back({Symbol::kFunction, 0, 0, kWholeExpressionFunction, {offset, offset}});
+    std::size_t marked_length = 4;
+    std::size_t i = 0;
+    while (i < text_.size()) {
+      const char c = text_[i];
+      if (c == '#' && IsMarkAt(text_, i, '#')) {
+        Add(Symbol::kFunction, TwoDigitsAt(text_, i + 2), i, i + 4);
+        marked_length += 4;
+        i += 4;
+      } else if (IsOperatorChar(c)) {
+        AddOperatorChar(c, i);
+        marked_length += 1;
+        ++i;
+      } else {
+        const std::size_t end = OperandEnd(i);
+        if (Operand(i, end)) marked_length += MarkLength(work_.last_ordinal);
+        i = end;
+      }
+    }
+    return marked_length;
+  }
+
+ private:
+  Span SpanOf(std::size_t begin, std::size_t end) const {
+    return {work_.at[begin], work_.at[end - 1] + 1};
+  }
+
+  void Add(Symbol::Kind kind, int number, std::size_t begin, std::size_t end) {
+    work_.symbols.push_back({kind, 0, 0, static_cast<std::uint16_t>(number), SpanOf(begin, end)});
+  }
+
+  void AddOperatorChar(char c, std::size_t i) {
+    Symbol symbol{Symbol::kStray, 0, 0, 0, SpanOf(i, i + 1)};
+    // The enclosing "(" and ")" were not typed: they select nothing.
+    if (i == 0 || i + 1 == text_.size()) symbol.where.end = symbol.where.begin;
+    if (c == '(') {
+      symbol.kind = Symbol::kOpen;
+    } else if (c == ')') {
+      symbol.kind = Symbol::kClose;
+    } else if (c == ',') {
+      symbol.kind = Symbol::kComma;
+    } else if (const OperatorInfo* op = FindOperator(c)) {
+      symbol.kind = Symbol::kOperator;
+      symbol.code = static_cast<std::uint8_t>(op->code);
+      symbol.level = static_cast<std::uint8_t>(op->level);
+    }
+    work_.symbols.push_back(symbol);
+  }
+
+  // An operand runs up to "^", ")", "*", "/", "," or the end, and up to a "+" or "-" unless
+  // that is the sign of the exponent of a number ("1E-3").
+  std::size_t OperandEnd(std::size_t start) const {
+    const bool numeric = StartsNumber(text_[start]);
+    std::size_t j = start + 1;
+    for (; j < text_.size(); ++j) {
+      const char d = text_[j];
+      if (EndsOperand(d)) break;
+      if (d == '+' || d == '-') {
+        const bool exponent_sign = numeric && (text_[j - 1] == 'E' || text_[j - 1] == 'e');
+        if (!exponent_sign) break;
+      }
+    }
+    return j;
+  }
+
+  // Returns whether the operand got its mark (an undefined name gets none).
+  bool Operand(std::size_t begin, std::size_t end) {
+    ++work_.last_ordinal;
+    const std::string_view text = text_.substr(begin, end - begin);
+    const Span where = SpanOf(begin, end);
+    if (StartsNumber(text[0])) {
+      Literal(text, where);
+      return true;
+    }
+    return Name(text, where);
+  }
+
+  // A numeric literal becomes a constant of its own, in a new slot named "@@" + ordinal (a
+  // slot that no name can find beyond the operand limit).
+  void Literal(std::string_view text, Span where) {
+    const int ordinal = work_.last_ordinal;
+    const int slot = d_.slot_count() + static_cast<int>(work_.literal_values.size()) + 1;
+    if (ordinal < kMaxOperands) work_.literal_slot[ordinal] = slot;
+    AppendOperand(slot, where);
+    const LiteralReading literal = ReadLiteral(text);
+    if ((!literal.valid || literal.reading.overflow) && findings_.Error(where)) {
+      work_.upper.clear();
+      for (char c : text) work_.upper.push_back(UpperLatin1(c));
+      findings_.Line({"* ERR. ", work_.upper, " Espressione Numerica Errata"});
+    }
+    work_.literal_values.push_back(literal.reading.overflow ? 0.0 : literal.reading.value);
+  }
+
+  // A name reads the first slot that holds exactly it: a declared one, else the slot of an
+  // earlier literal whose internal name it spells ("@@" and two digits).
+  bool Name(std::string_view name, Span where) {
+    if (name.size() > kNameWidth) {
+      if (findings_.Error(where)) findings_.Line({"* ERR. ", name, " Espressione Variabile Errata"});
+      name = name.substr(0, kNameWidth);
+    }
+    char padded[kNameWidth] = {' ', ' ', ' ', ' '};
+    std::copy(name.begin(), name.end(), padded);
+    int slot = d_.table.FirstSlot(SlotKey(padded), 1, d_.slot_count());
+    if (slot == 0 && IsMarkAt(std::string_view(padded, kNameWidth), 0, '@')) {
+      slot = work_.literal_slot[TwoDigitsAt(std::string_view(padded, kNameWidth), 2)];
+    }
+    if (slot == 0) {
+      if (findings_.Error(where)) findings_.Line({"* ERR. Variabile ", name, " NON definita"});
+      return false;
+    }
+    AppendOperand(slot, where);
+    return true;
+  }
+
+  void AppendOperand(int slot, Span where) {
+    if (slot > kMaxSlot) {
+      // Reported once; the operand gets no code, and the compilation fails.
+      if (!slot_overflow_reported_) {
+        slot_overflow_reported_ = true;
+        if (findings_.Error(where)) findings_.Line({"* ERR. Troppi Nomi e Costanti (al massimo 255)"});
+      }
+      findings_.Fail();
+    } else {
+      operand_map_.push_back(static_cast<char>(slot));
+    }
+    work_.symbols.push_back({Symbol::kOperand, 0, 0, static_cast<std::uint16_t>(work_.last_ordinal), where});
+  }
+
+  const Declarations& d_;
+  ExpressionWork& work_;
+  std::string_view text_;
+  std::string& operand_map_;
+  Findings& findings_;
+  bool slot_overflow_reported_ = false;
+};
+
+// The parenthesis counts of the typed expression and the first surplus parenthesis: the first
+// ")" without a "(" when there are more ")", else the first "(" that is never closed.
+void CheckParentheses(std::string_view expression, std::uint32_t offset, Findings& findings) {
+  long long opened = 0;
+  long long closed = 0;
+  std::size_t depth = 0;
+  std::size_t first_unclosed = 0;
+  std::size_t first_unopened = expression.size();
+  for (std::size_t k = 0; k < expression.size(); ++k) {
+    if (expression[k] == '(') {
+      ++opened;
+      if (depth++ == 0) first_unclosed = k;
+    } else if (expression[k] == ')') {
+      ++closed;
+      if (depth > 0) {
+        --depth;
+      } else if (first_unopened == expression.size()) {
+        first_unopened = k;
+      }
+    }
+  }
+  if (opened == closed) return;
+  const auto at = offset + static_cast<std::uint32_t>(opened > closed ? first_unclosed : first_unopened);
+  if (findings.Error({at, at + 1})) {
+    findings.Line({"* ERR. ", BlankSigned(opened), "Parentesi Aperte e ", BlankSigned(closed), " Chiuse"});
+  }
+}
+
+}  // namespace
+
+void ReadExpression(std::string_view expression, std::uint32_t offset, const Declarations& d,
+                    ExpressionWork& work, std::string& operand_map, Findings& findings) {
+  findings.Line({"*** Controllo della Funzione"});
+  CheckParentheses(expression, offset, findings);
+  const std::size_t normal_length = WorkingTextBuilder(work).Build(expression, offset);
+  const std::size_t marked_length = Scanner(d, work, operand_map, findings).Scan(offset);
+  if (std::max({normal_length, work.text.size(), marked_length}) > kMaxWorkingLength) {
+    findings.Fail();
+  }
+}
+
+bool CheckSyntax(const ExpressionWork& work, Findings& findings) {
+  enum class Next { kOperand, kOperator, kOpen };
+  const std::vector<Symbol>& symbols = work.symbols;
+  Next next = Next::kOperand;
+  int depth = 0;
+  std::size_t k = 0;
+  for (; k < symbols.size(); ++k) {
+    const Symbol& s = symbols[k];
+    bool ok = true;
+    switch (s.kind) {
+      case Symbol::kOpen:
+        ok = next != Next::kOperator;
+        ++depth;
+        next = Next::kOperand;
+        break;
+      case Symbol::kClose:
+        // Only the last ")" may close the whole expression: an earlier one had no "(" to close.
+        --depth;
+        ok = next == Next::kOperator && (depth > 0 || (depth == 0 && k + 1 == symbols.size()));
+        break;
+      case Symbol::kComma:
+      case Symbol::kOperator:
+        ok = next == Next::kOperator;
+        next = Next::kOperand;
+        break;
+      case Symbol::kFunction:
+        ok = next == Next::kOperand;
+        next = Next::kOpen;
+        break;
+      case Symbol::kOperand:
+        // An ordinal of three digits leaves a digit where an operator must follow.
+        ok = next == Next::kOperand && s.number < kMaxOperands;
+        next = Next::kOperator;
+        break;
+      case Symbol::kStray:
+        ok = false;
+        break;
+    }
+    if (!ok) break;
+  }
+  if (k == symbols.size() && depth == 0) return true;
+  // Where the check stopped; at the ")" that the compiler added, the last typed symbol before it.
+  std::size_t shown = std::min(k, symbols.size() - 1);
+  while (shown > 0 && symbols[shown].where.begin == symbols[shown].where.end) --shown;
+  Span where = symbols[shown].where;
+  if (shown == 0) where = {symbols.back().where.begin, symbols.back().where.begin};
+  if (findings.Error(where)) findings.Line({"* ERR. Scrittura dell'Espressione Errata"});
+  return false;
+}
+
+}  // namespace numerella::compile_detail

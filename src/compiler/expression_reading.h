@@ -1,0 +1,58 @@
+// Reading the expression of a formula: its working text (blanks removed, enclosed in
+// parentheses, unary signs rewritten, function names before "(" replaced by their marks), then
+// one pass over that text into the list of symbols that the syntax check and the program
+// generation share. Every operand gets its ordinal and its value slot on the way.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compiler/compile_text.h"
+#include "compiler/declarations.h"
+
+namespace numerella::compile_detail {
+
+// The largest slot number an operand code can hold.
+inline constexpr int kMaxSlot = 255;
+// Operand ordinals have two digits in the marked form: at most 100 operands.
+inline constexpr int kMaxOperands = 100;
+// Counts and positions inside the compiler are 16-bit signed.
+inline constexpr std::size_t kMaxWorkingLength = 32767;
+
+// One symbol of the marked expression. The first symbol is the call of the whole expression
+// (function 98), the second its "(", the last its ")".
+struct Symbol {
+  enum Kind : std::uint8_t { kOpen, kClose, kComma, kOperator, kFunction, kOperand, kStray };
+  Kind kind;
+  std::uint8_t code = 0;     // operator: its instruction code
+  std::uint8_t level = 0;    // operator: its precedence level (0 binds tightest)
+  std::uint16_t number = 0;  // function: its number; operand: its ordinal
+  Span where;                // what the user wrote for it (empty for what the compiler added)
+};
+
+// The expression's working memory, kept by the compiler between compilations.
+struct ExpressionWork {
+  std::string text;                  // the working text with function marks
+  std::vector<std::uint32_t> at;     // per character of text: its formula offset
+  std::vector<Symbol> symbols;
+  std::vector<double> literal_values;  // the value of each numeric literal, in order
+  std::array<int, kMaxOperands> literal_slot{};  // per ordinal below 100: its literal's slot
+  std::string upper;                 // a literal in upper case, for its listing line
+  int last_ordinal = -1;             // ordinal of the last operand (number of operands - 1)
+};
+
+// Checks the parentheses, builds the working text and reads it into symbols, giving every
+// operand its slot code in operand_map. Errors go to findings; reading always runs to the end.
+// A working text longer than kMaxWorkingLength in any of its forms fails the compilation
+// without a line of its own.
+void ReadExpression(std::string_view expression, std::uint32_t offset, const Declarations& d,
+                    ExpressionWork& work, std::string& operand_map, Findings& findings);
+
+// Checks the order of the symbols, and that every ")" closes an earlier "(". Adds at most one
+// line; returns whether the expression is well formed.
+bool CheckSyntax(const ExpressionWork& work, Findings& findings);
+
+}  // namespace numerella::compile_detail

@@ -1,0 +1,220 @@
+// The compiler against the previous one, side by side: the fuzz corpora and a generated set of
+// formulas (declarations, errors of every kind, listing on and off, long texts) must compile
+// to the same outputs, byte for byte.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "reference/differential.h"
+
+namespace numerella {
+namespace {
+
+using reference::CompareCompilers;
+using reference::DifferentialCount;
+
+// Pieces of expressions: every kind of operand, operator and mark, in any case, and the
+// near misses of each.
+const std::vector<std::string> kExpressionPieces = {
+    "1", "2", "0", "7.5", ".5", "5.", "1e3", "1E-3", "2e+2", "1.5.2", ".", "1e", "1E+", "1e+x",
+    "1D5", "2(3", "1E999", "1e-999", "12345678901234567890", "0.000000000000000000001", "\xe0",
+    "1\xe0", "x", "y", "k", "ab", "abc", "abcd", "alpha", "X", "AB", "@@00", "@@01", "@@5",
+    "@@99", "@@", "a_1", "Z9", "#", "##", "##07", "##98", "##99", "##7", "#5", "@", "$",
+    "+", "-", "*", "/", "^", "+", "-", "*", ",", ",", "(", "(", "(", ")", ")", ")", " ", "  ",
+    "ABS(", "abs(", "SQR(", "sqrt(", "EXP(", "LOG(", "ASIN(", "asin(", "ACOS(", "ATAN(",
+    "SIN(", "Sin(", "COS(", "TAN(", "SGN(", "LNGAM(", "lngam(", "GAM(", "SUM(", "AVG(", "STD(",
+    "D_B(", "C_B(", "D_P(", "C_P(", "D_N(", "C_N(", "D_X2(", "C_X2(", "d_x2(", "D_T(", "C_T(",
+    "D_F(", "C_F(", "P(", "p(", "Q(", "A(", "a(", "INT(", "XSIN(", "SINX(", "AP(", "D_A(",
+    "SGAM(", "2SIN(", "_P(", "SIN (", "SIN", "SUM"};
+
+// Declared names: valid, long, empty, with bad characters, and names of literals and marks.
+const std::vector<std::string> kNamePieces = {
+    "x", "y", "k", "ab", "abc", "abcd", "xabc", "d", "alpha", "beta5", "", "1a", "a$", "$a",
+    "\xe0" "b", "a_1", "X", "@@00", "@@01", "a b", " x ", "v1", "v2", "P", "SIN", "q(", "#"};
+
+const std::vector<std::string> kValuePieces = {"1", "2.5", "-2.5e1x", "abc", "+.5", "1.5e",
+                                               "1E999", "-1E999", " - 4", "7.", "", "1.2.3",
+                                               "12345678901234567890123456", "0.0001e-2"};
+
+class FormulaMaker {
+ public:
+  explicit FormulaMaker(unsigned seed) : random_(seed) {}
+
+  std::string Expression(int pieces) {
+    std::string out;
+    for (int i = 0; i < pieces; ++i) out += Pick(kExpressionPieces);
+    return out;
+  }
+
+  // A list of declared names, sometimes empty.
+  std::string Names(int most) {
+    const int count = Below(most + 1);
+    std::string out;
+    for (int i = 0; i < count; ++i) out += (i ? "," : "") + Pick(kNamePieces);
+    return out;
+  }
+
+  std::string Constants() {
+    std::string out = Names(4);
+    if (Below(3) > 0) {
+      out += "/";
+      const int count = Below(4);
+      for (int i = 0; i < count; ++i) out += (i ? "," : "") + Pick(kValuePieces);
+    }
+    return out;
+  }
+
+  std::string Formula() {
+    const int kind = Below(10);
+    std::string expression = Expression(1 + Below(kind == 0 ? 400 : 24));
+    if (kind == 1) expression = BalancedArithmetic(1 + Below(40));
+    if (kind <= 5) return "y@ @ @ @" + expression;  // as the calculation run writes it
+    return Pick(std::vector<std::string>{"", "y", "head"}) + "@" + Names(5) + "@" + Names(4) + "@" +
+           Constants() + "@" + expression;
+  }
+
+  // Well-formed arithmetic over numbers, calls and groups, so that generation runs too.
+  std::string BalancedArithmetic(int operands) {
+    static const char* const kCalls[] = {"SIN(", "SUM(", "ABS(", "D_N(", "P(", "", "-"};
+    std::string out;
+    for (int i = 0; i < operands; ++i) {
+      if (i > 0) out += "^*/+-,"[Below(6)];
+      const int shape = Below(6);
+      if (shape == 0) {
+        const std::string call = kCalls[Below(7)];
+        out += call + std::to_string(Below(100)) + (Below(2) ? std::string(",") + std::to_string(Below(9)) : "");
+        if (!call.empty() && call.back() == '(') out += ")";
+      } else if (shape == 1) {
+        out += std::string("(") + std::to_string(Below(10)) + "+" + std::to_string(Below(10)) + ")";
+      } else {
+        out += std::to_string(Below(1000));
+      }
+    }
+    return out;
+  }
+
+  int Below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+
+ private:
+  const std::string& Pick(const std::vector<std::string>& pieces) {
+    return pieces[random_() % pieces.size()];
+  }
+
+  std::mt19937 random_;
+};
+
+// Long texts: the worst shapes of every pass, at and around the limits.
+std::vector<std::string> LongFormulas() {
+  const auto repeat = [](std::string_view unit, std::size_t times) {
+    std::string out;
+    while (times-- > 0) out += unit;
+    return out;
+  };
+  const auto typed = [](const std::string& text) { return "y@ @ @ @" + text; };
+  std::vector<std::string> out = {
+      typed(repeat("(", 16378) + "1" + repeat(")", 16378)),
+      typed(repeat("(", 16379) + "1" + repeat(")", 16379)),
+      typed(repeat("+", 32766) + "1"),
+      typed(std::string("1") + repeat("+", 32765) + "1"),
+      typed(repeat("SIN(", 5000) + "1" + repeat(")", 5000)),
+      typed(repeat("P(", 5459) + "1" + repeat(")", 5459)),
+      typed(repeat("P(", 5460) + "1" + repeat(")", 5460)),
+      typed(repeat("LNGAM(", 4681) + "1" + repeat(")", 4681)),
+      typed("1." + std::string(32763, '0')),
+      typed("1." + std::string(32764, '0')),
+      typed(repeat("x+", 16383) + "x"),
+      typed(repeat("1+", 16383) + "1"),
+      typed(repeat("1.1.,", 6552) + "1.1.1.1"),
+      typed(std::string(32767, 'a')),
+      typed(std::string(32767, '#')),
+      typed(repeat("##07(", 5000) + "1" + repeat(")", 5000)),
+      typed(std::string("1") + std::string(32766, ' ')),
+      typed("SUM(" + repeat("(", 16379) + "1" + repeat(")", 16380) + "..."),
+      typed(repeat("(-", 10922) + "1" + repeat(")", 10922)),
+      typed(repeat("1+*(", 8191)),
+      "y@" + repeat("a,", 16000) + "b@" + repeat("a,", 100) + "a@" + repeat("b,", 100) + "c/1@a+b",
+      "y@" + repeat("abcd,", 6553) + "@" + repeat("x,", 16000) + "@@x",
+      std::string(40000, 'h') + "@@@@1+2",
+  };
+  FormulaMaker maker(7);
+  for (int i = 0; i < 40; ++i) out.push_back(typed(maker.BalancedArithmetic(1 + maker.Below(100))));
+  for (int i = 0; i < 40; ++i) out.push_back(typed(maker.Expression(2000 + maker.Below(6000))));
+  return out;
+}
+
+std::vector<std::string> CorpusFiles(const std::string& name) {
+  std::vector<std::string> out;
+  const std::filesystem::path dir = std::filesystem::path(NUMERELLA_FUZZ_CORPUS) / name;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    out.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return out;
+}
+
+class DifferentialTest : public ::testing::Test {
+ protected:
+  void Compare(const std::string& formula, bool listing) {
+    const std::string difference = CompareCompilers(product_, previous_, formula, listing, count_);
+    if (!difference.empty() && ++failures_ <= 10) {
+      ADD_FAILURE() << difference << "\nformula (" << formula.size()
+                    << " bytes): " << formula.substr(0, 300) << "\nlisting: " << listing;
+    }
+  }
+  void Report(const char* what) {
+    EXPECT_EQ(failures_, 0);
+    std::cout << what << ": " << count_.compared << " compilations compared in full, "
+              << count_.beyond_limit << " past the working-text limit; " << count_.succeeded
+              << " of the compared compilations succeeded\n";
+  }
+
+  Compiler product_;
+  reference::Compiler previous_;
+  DifferentialCount count_;
+  int failures_ = 0;
+};
+
+TEST_F(DifferentialTest, FuzzCorpora) {
+  // Each corpus file as its fuzz target reads it, and also as a whole formula and typed text.
+  for (const std::string& data : CorpusFiles("typed_formula_fuzz")) {
+    if (data.empty()) continue;
+    const std::string typed = data.substr(1);
+    for (bool listing : {false, true}) {
+      Compare("y@ @ @ @" + typed, listing);
+      Compare(data, listing);
+    }
+  }
+  for (const std::string& data : CorpusFiles("formula_text_fuzz")) {
+    for (bool listing : {false, true}) {
+      Compare(data, listing);
+      Compare("y@ @ @ @" + data, listing);
+    }
+  }
+  EXPECT_GT(count_.compared, 0);
+  Report("fuzz corpora");
+}
+
+TEST_F(DifferentialTest, GeneratedFormulas) {
+  FormulaMaker maker(20261207);
+  for (int i = 0; i < 40000; ++i) {
+    const std::string formula = maker.Formula();
+    for (bool listing : {false, true}) Compare(formula, listing);
+  }
+  Report("generated formulas");
+}
+
+TEST_F(DifferentialTest, LongFormulas) {
+  for (const std::string& formula : LongFormulas()) {
+    for (bool listing : {false, true}) Compare(formula, listing);
+  }
+  EXPECT_GT(count_.beyond_limit, 0);
+  Report("long formulas");
+}
+
+}  // namespace
+}  // namespace numerella
