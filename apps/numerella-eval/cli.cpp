@@ -115,7 +115,8 @@ LineReader::Result Driver::RunLongLine(LineReader& reader, std::string_view firs
   take(first);
   const LineReader::Result result = reader.Rest(take);
   const std::string stand_in = line.StandIn();
-  Computed(options_.json ? runner_.RunJsonRest(stand_in, out_.buffer())
+  const auto to_input = [&line](TextSpan span) { return line.ToInput(span); };
+  Computed(options_.json ? runner_.RunJsonRest(stand_in, out_.buffer(), to_input)
                          : runner_.Run(stand_in, out_.buffer(), err_.buffer()));
   return result;
 }

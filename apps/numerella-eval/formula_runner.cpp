@@ -6,6 +6,9 @@
 namespace numerella::cli {
 namespace {
 
+// A typed formula is compiled as "y@ @ @ @" followed by it.
+constexpr std::size_t kTypedTextStart = sizeof "y@ @ @ @" - 1;
+
 // The names declared in a section of a formula text (2 variables, 3 parameters). The
 // sections are found as the first "@" of what is left, as the compiler finds them.
 std::vector<std::string> DeclaredNames(std::string_view text, int section) {
@@ -55,8 +58,14 @@ CalculationOutcome FormulaRunner::Compute(std::string_view formula) {
   return RunFormula(compiler_, formula, options_.listing, &notices_);
 }
 
+std::optional<TextSpan> FormulaRunner::ErrorPosition(const CalculationOutcome& outcome) const {
+  if (outcome.kind != CalculationOutcome::Kind::kCompileFailed) return std::nullopt;
+  return options_.whole_formula ? compiler_.ErrorSpan() : compiler_.ErrorSpanFrom(kTypedTextStart);
+}
+
 // What the window shows, with the listing's carriage returns as line ends, ended by exactly
-// one line end; each notice is a line "title: text" on standard error.
+// one line end, and with --program a line with the program; each notice is a line
+// "title: text" on standard error.
 void FormulaRunner::AppendPlain(const CalculationOutcome& outcome, std::string& out,
                                 std::string& err) {
   for (std::size_t i = 0; i < notices_.titles.size(); ++i) {
@@ -65,22 +74,28 @@ void FormulaRunner::AppendPlain(const CalculationOutcome& outcome, std::string& 
     err += notices_.texts[i];
     err += '\n';
   }
-  switch (outcome.kind) {
-    case CalculationOutcome::Kind::kResult:
-      out += outcome.result_text;
-      break;
-    case CalculationOutcome::Kind::kBlank:
-      break;
-    default: {
-      const std::size_t start = out.size();
-      out += outcome.message;
-      for (std::size_t i = start; i < out.size(); ++i) {
-        if (out[i] == '\r') out[i] = '\n';
-      }
-      if (out.size() > start && out.back() == '\n') return;
-    }
+  const std::size_t start = out.size();
+  if (outcome.kind == CalculationOutcome::Kind::kResult) {
+    out += outcome.result_text;
+  } else if (outcome.kind != CalculationOutcome::Kind::kBlank) {
+    out += outcome.message;
   }
-  out += '\n';
+  for (std::size_t i = start; i < out.size(); ++i) {
+    if (out[i] == '\r') out[i] = '\n';
+  }
+  if (out.size() == start || out.back() != '\n') out += '\n';
+  if (options_.program) {
+    out += ProgramText(outcome.program.Program);
+    out += '\n';
+  }
+}
+
+void FormulaRunner::AppendJson(const CalculationOutcome& outcome,
+                               std::optional<TextSpan> error_position, std::string& out) {
+  std::optional<std::string> program_text;
+  if (options_.program) program_text = ProgramText(outcome.program.Program);
+  AppendJsonRest(out, {outcome, compiler_.CompileListing(), notices_.texts, error_position,
+                       std::move(program_text)});
 }
 
 bool FormulaRunner::Run(std::string_view formula, std::string& out, std::string& err) {
@@ -88,16 +103,19 @@ bool FormulaRunner::Run(std::string_view formula, std::string& out, std::string&
   if (options_.json) {
     out += kJsonInputOpen;
     AppendJsonEscaped(out, formula);
-    AppendJsonRest(out, {outcome, compiler_.CompileListing(), notices_.texts});
+    AppendJson(outcome, ErrorPosition(outcome), out);
   } else {
     AppendPlain(outcome, out, err);
   }
   return !Failed(outcome);
 }
 
-bool FormulaRunner::RunJsonRest(std::string_view stand_in, std::string& out) {
+bool FormulaRunner::RunJsonRest(std::string_view stand_in, std::string& out,
+                                const std::function<TextSpan(TextSpan)>& to_input) {
   const CalculationOutcome outcome = Compute(stand_in);
-  AppendJsonRest(out, {outcome, compiler_.CompileListing(), notices_.texts});
+  std::optional<TextSpan> error_position = ErrorPosition(outcome);
+  if (error_position) error_position = to_input(*error_position);
+  AppendJson(outcome, error_position, out);
   return !Failed(outcome);
 }
 

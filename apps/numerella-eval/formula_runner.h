@@ -1,6 +1,8 @@
 // One formula through the engine, and what numerella-eval writes for it.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,11 +39,17 @@ class FormulaRunner {
   bool Run(std::string_view formula, std::string& out, std::string& err);
 
   // For --json when the input text has already been written after kJsonInputOpen: computes
-  // stand_in, a text with the same outcome as the input, and appends the rest of the object.
-  bool RunJsonRest(std::string_view stand_in, std::string& out);
+  // stand_in, a text with the same outcome as the input, and appends the rest of the object;
+  // to_input takes a part of stand_in to that part of the input.
+  bool RunJsonRest(std::string_view stand_in, std::string& out,
+                   const std::function<TextSpan(TextSpan)>& to_input);
 
  private:
   CalculationOutcome Compute(std::string_view formula);
+  // Where the first compile error lies in the formula, after Compute.
+  std::optional<TextSpan> ErrorPosition(const CalculationOutcome& outcome) const;
+  void AppendJson(const CalculationOutcome& outcome, std::optional<TextSpan> error_position,
+                  std::string& out);
   void AppendPlain(const CalculationOutcome& outcome, std::string& out, std::string& err);
 
   const Options& options_;

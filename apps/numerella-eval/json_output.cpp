@@ -33,6 +33,11 @@ void AppendInt(std::string& out, int n) {
   out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, n).ptr);
 }
 
+void AppendSize(std::string& out, std::size_t n) {
+  char buffer[24];
+  out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, n).ptr);
+}
+
 void AppendCodes(std::string& out, const std::string& codes) {
   out += '[';
   for (std::size_t i = 0; i < codes.size(); ++i) {
@@ -126,7 +131,21 @@ void AppendJsonRest(std::string& out, const JsonOutcome& fields) {
     if (i != 0) out += ',';
     AppendString(out, fields.messages[i]);
   }
-  out += "]}\n";
+  out += "],\"error_position\":";
+  if (fields.error_position) {
+    out += "{\"offset\":";
+    AppendSize(out, fields.error_position->offset);
+    out += ",\"length\":";
+    AppendSize(out, fields.error_position->length);
+    out += '}';
+  } else {
+    out += "null";
+  }
+  if (fields.program_text) {
+    out += ",\"program_text\":";
+    AppendString(out, *fields.program_text);
+  }
+  out += "}\n";
 }
 
 }  // namespace numerella::cli

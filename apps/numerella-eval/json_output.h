@@ -3,6 +3,7 @@
 // control bytes as \u00xx.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,13 +24,17 @@ struct JsonOutcome {
   const CalculationOutcome& outcome;
   std::string_view listing;  // the compiler's listing after the run
   const std::vector<std::string>& messages;  // the notices' texts
+  std::optional<TextSpan> error_position;    // where the first compile error lies in the input
+  std::optional<std::string> program_text;   // the program in readable form, when asked for
 };
 
 // The object's first field up to the input text: {"input":"
 inline constexpr std::string_view kJsonInputOpen = "{\"input\":\"";
 
 // Everything after the input text: the closing quote of the input, the other fields in their
-// fixed order, the closing brace and the line end.
+// fixed order, the closing brace and the line end. The fields up to "messages" are those of
+// every earlier release, byte for byte; "error_position" and "program_text" (only when asked
+// for) follow them.
 void AppendJsonRest(std::string& out, const JsonOutcome& fields);
 
 }  // namespace numerella::cli

@@ -5,6 +5,7 @@ namespace numerella::cli {
 
 void LongLine::Keep(std::string_view bytes) {
   std::string& part = parts_[part_];
+  lengths_[part_] += bytes.size();
   if (part.size() < kKept) part.append(bytes.substr(0, kKept - part.size()));
 }
 
@@ -47,6 +48,22 @@ std::string LongLine::StandIn() const {
     text += parts_[k];
   }
   return text;
+}
+
+TextSpan LongLine::ToInput(TextSpan span) const {
+  std::size_t kept_start = 0, start = 0;
+  for (std::size_t k = 0; k <= part_; ++k) {
+    const std::size_t kept_end = kept_start + parts_[k].size();
+    if (span.offset <= kept_end || k == part_) {
+      const std::size_t end = span.offset + span.length;
+      const bool to_part_end = end >= kept_end && lengths_[k] > parts_[k].size();
+      const std::size_t offset = start + (span.offset - kept_start);
+      return {offset, to_part_end ? start + lengths_[k] - offset : span.length};
+    }
+    kept_start = kept_end + 1;  // past the "@"
+    start += lengths_[k] + 1;
+  }
+  return span;
 }
 
 }  // namespace numerella::cli

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "compiler/compile_formula.h"
+
 namespace numerella::cli {
 
 // The longest section (each of variables, parameters, constants and expression) that the
@@ -30,6 +32,11 @@ class LongLine {
   // A text of at most LongestKeptLine bytes that compiles and computes as the whole line.
   std::string StandIn() const;
 
+  // The part of the line that a part of the stand-in stands for: offsets move by what was
+  // left out before them, and a span that reaches the end of a shortened part reaches the end
+  // of the part of the line.
+  TextSpan ToInput(TextSpan span) const;
+
  private:
   // Of each part at most this much is kept: one byte more than any section may hold.
   static constexpr std::size_t kKept = kLongestSection + 1;
@@ -40,6 +47,7 @@ class LongLine {
   // A typed formula is one part; a formula text has the head, three declaration sections and
   // the expression, which runs to the end of the line, "@" included.
   std::array<std::string, 5> parts_;
+  std::array<std::size_t, 5> lengths_{};  // the whole length of each part in the line
   std::size_t part_ = 0;
   bool blank_ = true;        // no byte other than a blank (code 32) so far
   char first_other_ = ' ';   // the first byte that is not a blank

@@ -73,6 +73,14 @@ std::string DocumentLine(const Options& options, std::string_view input,
   j["registers"] = Values(o.registers);
   j["text"] = Utf8(shown);
   j["messages"] = std::move(messages);
+  // The fields added since: where the first compile error lies, the readable program.
+  const std::optional<TextSpan> span =
+      o.kind != Kind::kCompileFailed ? std::nullopt
+      : options.whole_formula        ? compiler.ErrorSpan()
+                                     : compiler.ErrorSpanFrom(8);
+  j["error_position"] = nullptr;
+  if (span) j["error_position"] = {{"offset", span->offset}, {"length", span->length}};
+  if (options.program) j["program_text"] = ProgramText(o.program.Program);
   return j.dump(-1, ' ', true) + "\n";
 }
 
@@ -122,8 +130,8 @@ TEST(NumerellaEvalJson, SameBytesAsTheDocument) {
       {"y@a,x@@@a+x", 2},
   };
   const std::vector<std::string> option_sets[] = {
-      {"--json"}, {"--json", "--listing"}, {"--json", "--formula", "--let", "x=2.5"},
-      {"--json", "--formula", "--listing"}};
+      {"--json"}, {"--json", "--listing", "--program"}, {"--json", "--formula", "--let", "x=2.5"},
+      {"--json", "--formula", "--listing", "--program"}};
   int compared = 0;
   for (const auto& args : option_sets) {
     std::string error;
@@ -158,7 +166,7 @@ TEST(NumerellaEvalJson, Fields) {
   EXPECT_EQ(object("2*(3+4)^2"), nlohmann::json::parse(R"({"input":"2*(3+4)^2","compile_flag":0,
       "var_count":0,"par_count":0,"last_operand":3,"program":[4,1,2,1,1,3,2,0,1,108,1,0],
       "operand_map":[1,2,3,4],"value_table":[null,2,3,4,2],"listing":"","eval_error":false,
-      "value":98,"registers":[98,49,4,2],"text":"98","messages":[]})"));
+      "value":98,"registers":[98,49,4,2],"text":"98","messages":[],"error_position":null})"));
   // A failed division leaves the dividend, a failed power its base; values round-trip.
   const std::tuple<const char*, const char*, nlohmann::json> fields[] = {
       {"1/0", "eval_error", true},        {"1/0", "value", 1},
@@ -167,6 +175,36 @@ TEST(NumerellaEvalJson, Fields) {
       {"(0-8)^0.5", "value", -8},         {"1/3", "value", 1.0 / 3},
       {"C_X2(20003,20000)", "messages", nlohmann::json::array({"Errori nel Calcolo della Funzione"})}};
   for (const auto& [formula, key, value] : fields) EXPECT_EQ(object(formula)[key], value) << formula;
+}
+
+// error_position: byte offset and length of what the first compile error is about, in the
+// typed text or (with --formula) in the whole formula text; null when there is none.
+TEST(NumerellaEvalJson, ErrorPosition) {
+  const std::tuple<std::vector<std::string>, const char*, nlohmann::json> cases[] = {
+      {{}, "x+1", {{"offset", 0}, {"length", 1}}},
+      {{}, "1+alpha", {{"offset", 2}, {"length", 5}}},
+      {{}, "SIN(ABS(1,2),3)", {{"offset", 4}, {"length", 8}}},
+      {{"--listing"}, "  (1+2))", {{"offset", 7}, {"length", 1}}},
+      {{}, "1+1", nullptr},
+      {{}, "1/0", nullptr},
+      {{}, "  ", nullptr},
+      {{"--formula"}, "y@x,1b,alpha@x@k/2.5@x+k", {{"offset", 7}, {"length", 5}}},
+      {{"--formula"}, "y@@@@x", {{"offset", 5}, {"length", 1}}},
+      {{"--formula"}, "no sections", nullptr},
+  };
+  for (const auto& [args, formula, position] : cases) {
+    std::vector<std::string> with_json = args;
+    with_json.push_back("--json");
+    std::string error;
+    const Options options = *ParseArguments(with_json, error);
+    FormulaRunner runner(options);
+    // After a failing formula, so that nothing of an earlier compilation is left over.
+    std::string out, err;
+    runner.Run("x", out, err);
+    out.clear();
+    runner.Run(formula, out, err);
+    EXPECT_EQ(nlohmann::json::parse(out)["error_position"], position) << formula;
+  }
 }
 
 }  // namespace

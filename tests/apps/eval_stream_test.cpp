@@ -93,6 +93,8 @@ TEST(NumerellaEval, LongLinesGiveTheOutcomeOfTheWholeLine) {
       std::string(70000, 'h'),               "y@@@@1" + blanks,
       "y@@@@" + std::string(40000, '@'),     Repeat("h@", 40000),
       "y@x@@@x" + std::string(100000, ' '),
+      // Error positions after a long head.
+      std::string(100000, 'h') + "@x@@@x+q", std::string(50000, 'h') + "@" + std::string(40000, 'x') + "@@@1",
   };
   const std::pair<std::vector<std::string>, const std::vector<std::string>*> modes[] = {
       {{}, &typed}, {{"--listing"}, &typed}, {{"--json"}, &typed},
@@ -127,7 +129,12 @@ TEST(NumerellaEval, HugeInputsInBoundedMemory) {
     };
   };
   constexpr std::size_t kLine = 100u << 20, kEmpty = 8u << 20;
-  const std::string rest_of_json = Expected({"--json"}, {std::string(40000, 'x')}).substr(40000);
+  // The object of a shorter line of the same kind, its input left out; the error position
+  // covers the whole line.
+  std::string rest_of_json = Expected({"--json"}, {std::string(40000, 'x')}).substr(40000);
+  const std::size_t length = rest_of_json.find("\"length\":40000}");
+  ASSERT_NE(length, std::string::npos) << rest_of_json;
+  rest_of_json.replace(length, 15, "\"length\":" + std::to_string(kLine) + "}");
   const std::tuple<std::vector<std::string>, char, std::size_t, int, std::size_t> cases[] = {
       {{}, 'x', kLine, 1, 26},
       {{"--json"}, 'x', kLine, 1, kLine + rest_of_json.size()},

@@ -68,6 +68,10 @@ TEST(NumerellaEval, FormulasAndOptions) {
       {{"--file=" + file, "--file", file}, "", 1,
        "2\n\n6\nErrore di Esecuzione\n2\n\n6\nErrore di Esecuzione\n", ""},
       {{"-j", "2", "-f", file, "--jobs=3"}, "", 1, "2\n\n6\nErrore di Esecuzione\n", ""},
+      // --program: a line with the program after each answer (empty without a program).
+      {{"--program", "2*(3+4)^2", "x", "", "1/0"}, "", 1,
+       "98\nADD r1 r2 | POW r1 r3 | MUL r0 r1 | EXPR r0\n***Errori di Compilazione\n\n\n\n"
+       "Errore di Esecuzione\nDIV r0 r1 | EXPR r0\n", ""},
       // A notice of the function library is a line on standard error.
       {{"C_X2(20003,20000)"}, "", 0, ".5073141\n", "D_X2: Errori nel Calcolo della Funzione\n"},
       {{"-V"}, "", 0, "numerella-eval (Numerella) " NUMERELLA_VERSION "\n", ""},
