@@ -30,12 +30,12 @@ void AppendEscape(std::string& out, unsigned char c) {
 
 void AppendInt(std::string& out, int n) {
   char buffer[16];
-  out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, n).ptr);
+  out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, n).ptr - buffer);
 }
 
 void AppendSize(std::string& out, std::size_t n) {
   char buffer[24];
-  out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, n).ptr);
+  out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, n).ptr - buffer);
 }
 
 void AppendCodes(std::string& out, const std::string& codes) {
@@ -79,7 +79,7 @@ void AppendJsonEscaped(std::string& out, std::string_view latin1) {
   while (p != end) {
     const char* run = p;
     while (run != end && Plain(static_cast<unsigned char>(*run))) ++run;
-    out.append(p, run);
+    out.append(p, run - p);
     if (run == end) break;
     AppendEscape(out, static_cast<unsigned char>(*run));
     p = run + 1;
@@ -91,9 +91,19 @@ void AppendJsonValue(std::string& out, const Value& value) {
     out += "null";
     return;
   }
-  // The number text of the JSON library: the bytes stay those every earlier release wrote.
+  const double v = *value;
   char buffer[64];
-  out.append(buffer, nlohmann::detail::to_chars(buffer, buffer + sizeof buffer, *value));
+  // A whole number below 10^15 is its digits and ".0"; the JSON library writes it so too.
+  if (std::fabs(v) >= 1 && std::fabs(v) < 1e15 && v == std::trunc(v)) {
+    char* end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(v)).ptr;
+    *end++ = '.';
+    *end++ = '0';
+    out.append(buffer, end - buffer);
+    return;
+  }
+  // Any other number as the JSON library writes it: the bytes stay those of every earlier
+  // release.
+  out.append(buffer, nlohmann::detail::to_chars(buffer, buffer + sizeof buffer, v) - buffer);
 }
 
 void AppendJsonRest(std::string& out, const JsonOutcome& fields) {

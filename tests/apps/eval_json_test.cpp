@@ -8,6 +8,7 @@
 #include <random>
 
 #include "formula_runner.h"
+#include "json_output.h"
 
 namespace numerella::cli {
 namespace {
@@ -151,6 +152,30 @@ TEST(NumerellaEvalJson, SameBytesAsTheDocument) {
     }
   }
   EXPECT_GT(compared, 3500);
+}
+
+// Numbers around the edges of the whole-number form, and random ones of every magnitude.
+TEST(NumerellaEvalJson, NumbersAsTheDocumentLibraryWritesThem) {
+  std::vector<double> values = {0.0, -0.0, 1, -1, 0.5, 9, 10, 99, 100, 1e14, 999999999999999,
+                                1e15, 1e15 + 2, 1e16, 9007199254740992.0, 1e300, -1e15,
+                                -999999999999999, 123456.75, 1e-5, 0.0001, 1.5e-300, 5e-324,
+                                1.7976931348623157e308, std::nextafter(1.0, 2.0),
+                                std::nextafter(1e15, 0.0)};
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 20000; ++i) {
+    const double mantissa = std::ldexp(static_cast<double>(random() >> 11), -53);
+    const double v = mantissa * std::pow(10.0, static_cast<int>(random() % 60) - 30);
+    values.push_back(i % 2 ? v : std::round(v));
+  }
+  for (double v : values) {
+    std::string ours;
+    AppendJsonValue(ours, v);
+    ASSERT_EQ(ours, nlohmann::json(v).dump()) << v;
+  }
+  std::string empty;
+  AppendJsonValue(empty, Value());
+  AppendJsonValue(empty, HUGE_VAL);
+  EXPECT_EQ(empty, "nullnull");
 }
 
 // What the fields mean, on a few formulas.
