@@ -15,7 +15,11 @@ namespace numerella::cli::test {
 namespace {
 
 [[noreturn]] void StartChild(const Launch& launch, int in_fd, int out_fd, int err_fd) {
-  dup2(in_fd, STDIN_FILENO);
+  if (launch.close_input) {
+    close(STDIN_FILENO);
+  } else {
+    dup2(in_fd, STDIN_FILENO);
+  }
   dup2(out_fd, STDOUT_FILENO);
   dup2(err_fd, STDERR_FILENO);
   signal(SIGPIPE, launch.ignore_sigpipe ? SIG_IGN : SIG_DFL);

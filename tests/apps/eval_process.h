@@ -25,6 +25,7 @@ struct Launch {
   long file_size_limit = -1;    // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored
   bool ignore_sigpipe = false;
   bool unprivileged = false;  // when run as root, drop to the user "nobody"
+  bool close_input = false;   // start with standard input closed
 };
 
 struct Finished {

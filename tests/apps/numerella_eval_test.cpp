@@ -141,8 +141,9 @@ TEST(NumerellaEval, ReadErrors) {
           RunEval({.args = {"-j", jobs}, .input_path = "/"}));
   }
   // Standard input closed.
-  const Finished closed = RunEval({.args = {"-f", "/dev/stdin"}, .input_path = "/dev/null"});
-  EXPECT_EQ(closed.status, 0);
+  Check({{"1"}, "", 0, "1\n", ""}, RunEval({.args = {"1"}, .close_input = true}));
+  Check({{}, "", 3, "", "numerella-eval: standard input: Bad file descriptor\n"},
+        RunEval({.args = {}, .close_input = true}));
 }
 
 // A failed write of standard output ends the run with the system's reason and status 4.
