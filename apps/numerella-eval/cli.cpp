@@ -22,7 +22,10 @@ namespace {
 class Driver {
  public:
   Driver(const Options& options, int in_fd, int out_fd, int err_fd)
-      : options_(options), in_fd_(in_fd), out_(out_fd, true), err_(err_fd, false),
+      : options_(options),
+        in_fd_(in_fd),
+        out_(out_fd, true),
+        err_(err_fd, false),
         runner_(options) {}
 
   int Run();
@@ -138,8 +141,8 @@ int Driver::Run() {
     pipeline_.reset();
     // A reader that has gone away (a closed pipe) ends the run without a word.
     if (failure.error != EPIPE) {
-      err_.buffer() += std::string("numerella-eval: standard output: ") +
-                       std::strerror(failure.error) + "\n";
+      err_.buffer() +=
+          std::string("numerella-eval: standard output: ") + std::strerror(failure.error) + "\n";
       err_.Flush();
     }
     return kWriteError;

@@ -22,7 +22,8 @@ std::vector<std::string> DeclaredNames(std::string_view text, int section) {
   std::vector<std::string> out;
   if (names.empty()) return out;
   std::size_t start = 0;
-  for (std::size_t comma; (comma = names.find(',', start)) != std::string::npos; start = comma + 1) {
+  for (std::size_t comma; (comma = names.find(',', start)) != std::string::npos;
+       start = comma + 1) {
     out.push_back(names.substr(start, comma - start));
   }
   out.push_back(names.substr(start));

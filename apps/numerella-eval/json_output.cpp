@@ -14,13 +14,27 @@ constexpr bool Plain(unsigned char c) { return c >= 0x20 && c < 0x7F && c != '"'
 void AppendEscape(std::string& out, unsigned char c) {
   static constexpr char kHex[] = "0123456789abcdef";
   switch (c) {
-    case '\b': out += "\\b"; return;
-    case '\t': out += "\\t"; return;
-    case '\n': out += "\\n"; return;
-    case '\f': out += "\\f"; return;
-    case '\r': out += "\\r"; return;
-    case '"': out += "\\\""; return;
-    case '\\': out += "\\\\"; return;
+    case '\b':
+      out += "\\b";
+      return;
+    case '\t':
+      out += "\\t";
+      return;
+    case '\n':
+      out += "\\n";
+      return;
+    case '\f':
+      out += "\\f";
+      return;
+    case '\r':
+      out += "\\r";
+      return;
+    case '"':
+      out += "\\\"";
+      return;
+    case '\\':
+      out += "\\\\";
+      return;
     default: {
       const char escape[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
       out.append(escape, sizeof escape);
@@ -65,9 +79,12 @@ void AppendString(std::string& out, std::string_view latin1) {
 // What the window shows for an outcome.
 std::string_view ShownText(const CalculationOutcome& out) {
   switch (out.kind) {
-    case CalculationOutcome::Kind::kResult: return out.result_text;
-    case CalculationOutcome::Kind::kBlank: return {};
-    default: return out.message;
+    case CalculationOutcome::Kind::kResult:
+      return out.result_text;
+    case CalculationOutcome::Kind::kBlank:
+      return {};
+    default:
+      return out.message;
   }
 }
 

@@ -22,7 +22,7 @@ void AppendJsonValue(std::string& out, const Value& value);
 // What the object holds besides its input.
 struct JsonOutcome {
   const CalculationOutcome& outcome;
-  std::string_view listing;  // the compiler's listing after the run
+  std::string_view listing;                  // the compiler's listing after the run
   const std::vector<std::string>& messages;  // the notices' texts
   std::optional<TextSpan> error_position;    // where the first compile error lies in the input
   std::optional<std::string> program_text;   // the program in readable form, when asked for

@@ -49,8 +49,8 @@ class LongLine {
   std::array<std::string, 5> parts_;
   std::array<std::size_t, 5> lengths_{};  // the whole length of each part in the line
   std::size_t part_ = 0;
-  bool blank_ = true;        // no byte other than a blank (code 32) so far
-  char first_other_ = ' ';   // the first byte that is not a blank
+  bool blank_ = true;       // no byte other than a blank (code 32) so far
+  char first_other_ = ' ';  // the first byte that is not a blank
 };
 
 }  // namespace numerella::cli

@@ -35,8 +35,7 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = numerella::cli::ParseArguments(args, error);
   if (!options) {
-    const std::string message =
-        "numerella-eval: " + error + " (see numerella-eval --help)\n";
+    const std::string message = "numerella-eval: " + error + " (see numerella-eval --help)\n";
     [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, message.data(), message.size());
     return numerella::cli::kUsageError;
   }

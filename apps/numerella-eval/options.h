@@ -11,10 +11,10 @@ namespace numerella::cli {
 // goes on with the next input. The highest status reached is the one returned.
 enum ExitStatus : int {
   kAllComputed = 0,
-  kSomeFailed = 1,   // some formula did not compile or its evaluation failed
-  kUsageError = 2,   // the command line could not be understood
-  kReadError = 3,    // an input could not be opened or read
-  kWriteError = 4,   // standard output could not be written
+  kSomeFailed = 1,  // some formula did not compile or its evaluation failed
+  kUsageError = 2,  // the command line could not be understood
+  kReadError = 3,   // an input could not be opened or read
+  kWriteError = 4,  // standard output could not be written
 };
 
 struct Let {

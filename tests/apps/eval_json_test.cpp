@@ -51,12 +51,11 @@ std::string DocumentLine(const Options& options, std::string_view input,
   Compiler compiler;
   NoticeList notices;
   const CalculationOutcome o =
-      options.whole_formula
-          ? RunCompileText(compiler, input, options.listing, bindings, &notices)
-          : RunFormula(compiler, input, options.listing, &notices);
+      options.whole_formula ? RunCompileText(compiler, input, options.listing, bindings, &notices)
+                            : RunFormula(compiler, input, options.listing, &notices);
   nlohmann::json messages = nlohmann::json::array();
   for (const std::string& text : notices.texts) messages.push_back(Utf8(text));
-  const std::string shown = o.kind == Kind::kResult ? o.result_text
+  const std::string shown = o.kind == Kind::kResult  ? o.result_text
                             : o.kind == Kind::kBlank ? ""
                                                      : o.message;
   nlohmann::ordered_json j;
@@ -75,10 +74,9 @@ std::string DocumentLine(const Options& options, std::string_view input,
   j["text"] = Utf8(shown);
   j["messages"] = std::move(messages);
   // The fields added since: where the first compile error lies, the readable program.
-  const std::optional<TextSpan> span =
-      o.kind != Kind::kCompileFailed ? std::nullopt
-      : options.whole_formula        ? compiler.ErrorSpan()
-                                     : compiler.ErrorSpanFrom(8);
+  const std::optional<TextSpan> span = o.kind != Kind::kCompileFailed ? std::nullopt
+                                       : options.whole_formula        ? compiler.ErrorSpan()
+                                                                      : compiler.ErrorSpanFrom(8);
   j["error_position"] = nullptr;
   if (span) j["error_position"] = {{"offset", span->offset}, {"length", span->length}};
   if (options.program) j["program_text"] = ProgramText(o.program.Program);
@@ -88,10 +86,30 @@ std::string DocumentLine(const Options& options, std::string_view input,
 // Formulas with numbers of every magnitude and shape, functions, failures and notices.
 std::vector<std::string> VariedFormulas() {
   std::vector<std::string> out = {
-      "2*(3+4)^2", "1/0", "(0-8)^0.5", "1/3", "C_X2(20003,20000)", "", "   ", "2*-3", "1,5",
-      "-0", "0*-1", "1E308*10", "1E-320", "4.9E-324", "123456789012345678", "0.1+0.2",
-      "SUM(1,2,3,4,5,6,7,8,9,10)", "AVG(STD(1,2,3),GAM(5))", "LNGAM(0.5)", "EXP(710)",
-      "\"quoted\\\"", "a\tb", "SIN(\x7F)", "x y",
+      "2*(3+4)^2",
+      "1/0",
+      "(0-8)^0.5",
+      "1/3",
+      "C_X2(20003,20000)",
+      "",
+      "   ",
+      "2*-3",
+      "1,5",
+      "-0",
+      "0*-1",
+      "1E308*10",
+      "1E-320",
+      "4.9E-324",
+      "123456789012345678",
+      "0.1+0.2",
+      "SUM(1,2,3,4,5,6,7,8,9,10)",
+      "AVG(STD(1,2,3),GAM(5))",
+      "LNGAM(0.5)",
+      "EXP(710)",
+      "\"quoted\\\"",
+      "a\tb",
+      "SIN(\x7F)",
+      "x y",
   };
   for (int b = 1; b < 256; ++b) {
     out.push_back(std::string(1, static_cast<char>(b)));
@@ -126,12 +144,19 @@ TEST(NumerellaEvalJson, SameBytesAsTheDocument) {
   const std::vector<std::string> formulas = VariedFormulas();
   // Formula texts with the ValueTable entry of the name x (0: not declared).
   const std::pair<std::string, int> texts[] = {
-      {"y@x@k@c,d/1.5,2E300@x*c+k*d", 1}, {"y@x@@@x^10", 1}, {"y@@@a/1E400@LNGAM(2)+a", 0},
-      {"no sections", 0}, {"y@1b,alpha@x@k/2.5@x+k", 3}, {"y@x@@@\xE9", 1}, {"h\xE9@@@@1", 0},
+      {"y@x@k@c,d/1.5,2E300@x*c+k*d", 1},
+      {"y@x@@@x^10", 1},
+      {"y@@@a/1E400@LNGAM(2)+a", 0},
+      {"no sections", 0},
+      {"y@1b,alpha@x@k/2.5@x+k", 3},
+      {"y@x@@@\xE9", 1},
+      {"h\xE9@@@@1", 0},
       {"y@a,x@@@a+x", 2},
   };
   const std::vector<std::string> option_sets[] = {
-      {"--json"}, {"--json", "--listing", "--program"}, {"--json", "--formula", "--let", "x=2.5"},
+      {"--json"},
+      {"--json", "--listing", "--program"},
+      {"--json", "--formula", "--let", "x=2.5"},
       {"--json", "--formula", "--listing", "--program"}};
   int compared = 0;
   for (const auto& args : option_sets) {
@@ -143,7 +168,8 @@ TEST(NumerellaEvalJson, SameBytesAsTheDocument) {
     if (options.whole_formula) inputs.assign(std::begin(texts), std::end(texts));
     for (const auto& [input, x_entry] : inputs) {
       std::vector<Binding> bindings;
-      if (x_entry != 0 && !options.lets.empty()) bindings.push_back({x_entry, options.lets[0].value});
+      if (x_entry != 0 && !options.lets.empty())
+        bindings.push_back({x_entry, options.lets[0].value});
       std::string out, err;
       runner.Run(input, out, err);
       EXPECT_EQ(out, DocumentLine(options, input, bindings)) << input;
@@ -156,10 +182,31 @@ TEST(NumerellaEvalJson, SameBytesAsTheDocument) {
 
 // Numbers around the edges of the whole-number form, and random ones of every magnitude.
 TEST(NumerellaEvalJson, NumbersAsTheDocumentLibraryWritesThem) {
-  std::vector<double> values = {0.0, -0.0, 1, -1, 0.5, 9, 10, 99, 100, 1e14, 999999999999999,
-                                1e15, 1e15 + 2, 1e16, 9007199254740992.0, 1e300, -1e15,
-                                -999999999999999, 123456.75, 1e-5, 0.0001, 1.5e-300, 5e-324,
-                                1.7976931348623157e308, std::nextafter(1.0, 2.0),
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                1,
+                                -1,
+                                0.5,
+                                9,
+                                10,
+                                99,
+                                100,
+                                1e14,
+                                999999999999999,
+                                1e15,
+                                1e15 + 2,
+                                1e16,
+                                9007199254740992.0,
+                                1e300,
+                                -1e15,
+                                -999999999999999,
+                                123456.75,
+                                1e-5,
+                                0.0001,
+                                1.5e-300,
+                                5e-324,
+                                1.7976931348623157e308,
+                                std::nextafter(1.0, 2.0),
                                 std::nextafter(1e15, 0.0)};
   std::mt19937_64 random(7);
   for (int i = 0; i < 20000; ++i) {
@@ -194,12 +241,17 @@ TEST(NumerellaEvalJson, Fields) {
       "value":98,"registers":[98,49,4,2],"text":"98","messages":[],"error_position":null})"));
   // A failed division leaves the dividend, a failed power its base; values round-trip.
   const std::tuple<const char*, const char*, nlohmann::json> fields[] = {
-      {"1/0", "eval_error", true},        {"1/0", "value", 1},
+      {"1/0", "eval_error", true},
+      {"1/0", "value", 1},
       {"1/0", "text", "Errore di Esecuzione"},
-      {"\xE9", "compile_flag", -1},       {"\xE9", "value", nullptr},
-      {"(0-8)^0.5", "value", -8},         {"1/3", "value", 1.0 / 3},
-      {"C_X2(20003,20000)", "messages", nlohmann::json::array({"Errori nel Calcolo della Funzione"})}};
-  for (const auto& [formula, key, value] : fields) EXPECT_EQ(object(formula)[key], value) << formula;
+      {"\xE9", "compile_flag", -1},
+      {"\xE9", "value", nullptr},
+      {"(0-8)^0.5", "value", -8},
+      {"1/3", "value", 1.0 / 3},
+      {"C_X2(20003,20000)", "messages",
+       nlohmann::json::array({"Errori nel Calcolo della Funzione"})}};
+  for (const auto& [formula, key, value] : fields)
+    EXPECT_EQ(object(formula)[key], value) << formula;
 }
 
 // error_position: byte offset and length of what the first compile error is about, in the

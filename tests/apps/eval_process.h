@@ -22,7 +22,7 @@ struct Launch {
   // A conversation instead: gets the writing end of standard input and the reading end of
   // standard output, on the calling thread; both are closed after it.
   std::function<void(int in_fd, int out_fd)> converse;
-  long file_size_limit = -1;    // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored
+  long file_size_limit = -1;  // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored
   bool ignore_sigpipe = false;
   bool unprivileged = false;  // when run as root, drop to the user "nobody"
   bool close_input = false;   // start with standard input closed

@@ -21,14 +21,18 @@ std::string ReadAll(int fd, std::size_t longest) {
   std::string events;
   for (std::string_view line;;) {
     switch (reader.Next(line)) {
-      case LineReader::Result::kLine: events += std::string(line) + "|"; break;
+      case LineReader::Result::kLine:
+        events += std::string(line) + "|";
+        break;
       case LineReader::Result::kLongLine:
         events += std::string(line) + "~";
         reader.Rest([&](std::string_view piece) { events += "+" + std::string(piece); });
         events += "|";
         break;
-      case LineReader::Result::kEnd: return events + "$";
-      case LineReader::Result::kError: return events + "!";
+      case LineReader::Result::kEnd:
+        return events + "$";
+      case LineReader::Result::kError:
+        return events + "!";
     }
   }
 }
@@ -53,7 +57,8 @@ TEST(LineReader, PiecesAndCarriageReturns) {
   for (const auto& [pieces, longest, events] : cases) {
     int fds[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, fds), 0);
-    for (const std::string& piece : pieces) ASSERT_EQ(write(fds[1], piece.data(), piece.size()), static_cast<ssize_t>(piece.size()));
+    for (const std::string& piece : pieces)
+      ASSERT_EQ(write(fds[1], piece.data(), piece.size()), static_cast<ssize_t>(piece.size()));
     close(fds[1]);
     EXPECT_EQ(ReadAll(fds[0], longest), events) << pieces[0];
     close(fds[0]);
@@ -83,22 +88,35 @@ std::string Repeat(const std::string& text, std::size_t n) {
 TEST(NumerellaEval, LongLinesGiveTheOutcomeOfTheWholeLine) {
   const std::string blanks(32766, ' ');
   const std::vector<std::string> typed = {
-      "1" + blanks,        "1" + blanks + " ",     "1" + blanks + "  ",      std::string(40000, ' '),
-      std::string(40000, ' ') + "1", Repeat("\xE9\"\\\t\x01", 20000), Repeat("\r", 70000) + "1",
+      "1" + blanks,
+      "1" + blanks + " ",
+      "1" + blanks + "  ",
+      std::string(40000, ' '),
+      std::string(40000, ' ') + "1",
+      Repeat("\xE9\"\\\t\x01", 20000),
+      Repeat("\r", 70000) + "1",
       Repeat("1+", 20000) + "1",
   };
   const std::vector<std::string> texts = {
-      std::string(100000, 'h') + "@x@@@x+1", "y@" + std::string(40000, 'x') + "@@@1",
-      "y@@@@" + Repeat("1+", 20000) + "1",   "y@" + std::string(40000, '1'),
-      std::string(70000, 'h'),               "y@@@@1" + blanks,
-      "y@@@@" + std::string(40000, '@'),     Repeat("h@", 40000),
+      std::string(100000, 'h') + "@x@@@x+1",
+      "y@" + std::string(40000, 'x') + "@@@1",
+      "y@@@@" + Repeat("1+", 20000) + "1",
+      "y@" + std::string(40000, '1'),
+      std::string(70000, 'h'),
+      "y@@@@1" + blanks,
+      "y@@@@" + std::string(40000, '@'),
+      Repeat("h@", 40000),
       "y@x@@@x" + std::string(100000, ' '),
       // Error positions after a long head.
-      std::string(100000, 'h') + "@x@@@x+q", std::string(50000, 'h') + "@" + std::string(40000, 'x') + "@@@1",
+      std::string(100000, 'h') + "@x@@@x+q",
+      std::string(50000, 'h') + "@" + std::string(40000, 'x') + "@@@1",
   };
   const std::pair<std::vector<std::string>, const std::vector<std::string>*> modes[] = {
-      {{}, &typed}, {{"--listing"}, &typed}, {{"--json"}, &typed},
-      {{"--formula", "--let", "x=3"}, &texts}, {{"--formula", "--listing"}, &texts},
+      {{}, &typed},
+      {{"--listing"}, &typed},
+      {{"--json"}, &typed},
+      {{"--formula", "--let", "x=3"}, &texts},
+      {{"--formula", "--listing"}, &texts},
       {{"--formula", "--json", "--listing"}, &texts},
   };
   for (const auto& [args, lines] : modes) {
@@ -151,9 +169,16 @@ TEST(NumerellaEval, HugeInputsInBoundedMemory) {
 
 // With several threads the output, standard error and status are those of one thread.
 TEST(NumerellaEval, ThreadsGiveTheSameOutput) {
-  const char* formulas[] = {"2*(3+4)^2", "SIN(0.5)^2+COS(0.5)^2", "C_X2(20003,20000)", "1/0",
-                            "2*-3",      "",                       "  \r",              "\xE9+1",
-                            "D_B(3,10,0.3)+C_T(2.015,5)",          "1/3"};
+  const char* formulas[] = {"2*(3+4)^2",
+                            "SIN(0.5)^2+COS(0.5)^2",
+                            "C_X2(20003,20000)",
+                            "1/0",
+                            "2*-3",
+                            "",
+                            "  \r",
+                            "\xE9+1",
+                            "D_B(3,10,0.3)+C_T(2.015,5)",
+                            "1/3"};
   std::string input;
   for (int i = 0; i < 60000; ++i) {
     input += formulas[i % std::size(formulas)];

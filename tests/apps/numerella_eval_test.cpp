@@ -127,7 +127,10 @@ TEST(NumerellaEval, ReadErrors) {
   chmod(locked.c_str(), 0);
   const Case cases[] = {
       {{"-f", "/"}, "", 3, "", "numerella-eval: /: Is a directory\n"},
-      {{"1", "-f", missing, "1/0"}, "", 3, "1\nErrore di Esecuzione\n",
+      {{"1", "-f", missing, "1/0"},
+       "",
+       3,
+       "1\nErrore di Esecuzione\n",
        "numerella-eval: " + missing + ": No such file or directory\n"},
       {{"-f", locked, "2"}, "", 3, "2\n", "numerella-eval: " + locked + ": Permission denied\n"},
   };
@@ -155,7 +158,8 @@ TEST(NumerellaEval, WriteErrors) {
       {"2+2"}, {"--json", "2+2"}, {"-h"}, {"-V"}, {}, {"-j", "2"}, {"--json", "-j", "2"}};
   for (const auto& args : arg_sets) {
     SCOPED_TRACE(args.empty() ? "stdin" : args.back());
-    Check({args, "", 4, "", full}, RunEval({.args = args, .input = many, .output_path = "/dev/full"}));
+    Check({args, "", 4, "", full},
+          RunEval({.args = args, .input = many, .output_path = "/dev/full"}));
   }
   // A file size limit: the file holds the first bytes of the output, exactly.
   const std::string path = ::testing::TempDir() + "numerella_eval_limited";
@@ -163,7 +167,8 @@ TEST(NumerellaEval, WriteErrors) {
     const Finished f = RunEval(
         {.args = {"-j", jobs}, .input = many, .output_path = path, .file_size_limit = 1000});
     EXPECT_EQ(f.status, 4);
-    EXPECT_EQ(f.err, std::string("numerella-eval: standard output: ") + std::strerror(EFBIG) + "\n");
+    EXPECT_EQ(f.err,
+              std::string("numerella-eval: standard output: ") + std::strerror(EFBIG) + "\n");
     std::ifstream file(path, std::ios::binary);
     const std::string written((std::istreambuf_iterator<char>(file)), {});
     EXPECT_EQ(written.size(), 1000u);
@@ -182,8 +187,7 @@ TEST(NumerellaEval, ClosedPipe) {
     }
   };
   for (const char* jobs : {"1", "2"}) {
-    const Finished f =
-        RunEval({.args = {"-j", jobs}, .feed = endless, .close_output_after = 1});
+    const Finished f = RunEval({.args = {"-j", jobs}, .feed = endless, .close_output_after = 1});
     EXPECT_EQ(f.signal, SIGPIPE);
     EXPECT_EQ(f.err, "");
     const Finished g = RunEval(
