@@ -15,14 +15,14 @@ def load(name):
 
 
 def per_formula(data):
-    """(benchmark, label) -> mean time in ns."""
-    times = {}
+    """(benchmark, label) -> the median aggregate: CPU time in ns and the counters."""
+    rows = {}
     for b in data["benchmarks"]:
-        if b.get("aggregate_name", "mean") != "mean":
+        if b.get("aggregate_name", "median") != "median":
             continue
         kind = b["name"].split("/")[0]
-        times[(kind, b.get("label", ""))] = b["real_time"]
-    return times
+        rows[(kind, b.get("label", ""))] = b
+    return rows
 
 
 engine = load("engine.json")
@@ -36,37 +36,80 @@ print("Figures of one run of `./build.sh bench` (which builds and then runs `ben
 print(f"on this machine: {cpu}, {ctx.get('num_cpus')} cores, {platform.system()} "
       f"{platform.release()}, build type RelWithDebInfo (-O2).\n")
 
-times = per_formula(engine)
+rows = per_formula(engine)
 labels = []
 for b in engine["benchmarks"]:
     if b.get("label") and b["label"] not in labels:
         labels.append(b["label"])
 print("## Engine against the peer parser (ns per formula)\n")
-print("One-shot is what a calculator does per key press: compile, bind the registers, "
-      "evaluate and format the result. The peer is muparser (Debian `libmuparser-dev`) on the "
-      "same formulas in its syntax; its one-shot is `SetExpr` + `Eval` on a parser object with "
-      "the functions it lacks (GAM, C_N, D_B, C_T, STD) defined as callbacks. *Fresh parser* "
-      "also constructs the parser object each time.\n")
+print("Median CPU time of nine short repetitions, all in the same run. One-shot is what a "
+      "calculator does per key press: compile, bind the registers, evaluate and format the "
+      "result, into a new outcome; *kept* runs into one outcome kept from run to run. The peer "
+      "is muparser (Debian `libmuparser-dev`) on the same formulas in its syntax; its one-shot "
+      "is `SetExpr` + `Eval` on a parser object with the functions it lacks (GAM, C_N, D_B, "
+      "C_T, STD) defined as callbacks. *Fresh parser* also constructs the parser object each "
+      "time.\n")
 print("The formulas: arith `2*(3+4)^2`, trig `SIN(0.5)^2+COS(0.5)^2`, signs `-3^2+8/2/2`, "
       "normal `C_N(1.96,0,1)`, binom_t `D_B(3,10,0.3)+C_T(2.015,5)`, sum10 "
       "`SUM(1,2,3,4,5,6,7,8,9,10)`, avg_std `AVG(STD(1,2,3),GAM(5))`, ops100 a sum of 100 "
       "operands. The peer folds constant formulas into one value when it parses them, so its "
       "evaluate-only time is that of returning a number; Numerella evaluates every instruction "
       "each time, as its registers may be re-bound.\n")
-print("| formula | compile | evaluate | one-shot | peer one-shot | peer fresh parser | "
-      "peer evaluate | one-shot ÷ peer one-shot |")
-print("|---|---:|---:|---:|---:|---:|---:|---:|")
+print("| formula | compile | evaluate | one-shot | one-shot kept | peer one-shot | "
+      "peer fresh parser | peer evaluate | one-shot ÷ peer one-shot | "
+      "one-shot ÷ peer fresh parser |")
+print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+nan = {"cpu_time": float("nan")}
 for label in labels:
-    t = lambda k: times.get((k, label), float("nan"))
-    ours, peer = t("BM_OneShot"), t("BM_PeerSetExprEval")
+    t = lambda k: rows.get((k, label), nan)["cpu_time"]
+    ours = t("BM_OneShot")
     print(f"| {label} | {t('BM_Compile'):.0f} | {t('BM_Evaluate'):.0f} | {ours:.0f} | "
-          f"{peer:.0f} | {t('BM_PeerOneShot'):.0f} | {t('BM_PeerEvaluate'):.0f} | "
-          f"{ours / peer:.2f} |")
+          f"{t('BM_OneShotKept'):.0f} | {t('BM_PeerSetExprEval'):.0f} | "
+          f"{t('BM_PeerOneShot'):.0f} | {t('BM_PeerEvaluate'):.0f} | "
+          f"{ours / t('BM_PeerSetExprEval'):.3f} | {ours / t('BM_PeerOneShot'):.3f} |")
+
+# CPU instructions per iteration: callgrind's counts (bench/run.sh), else the kernel's.
+counted = {}
+try:
+    with open(os.path.join(out_dir, "instructions.txt")) as f:
+        for line in f:
+            kind, index, count = line.split()
+            counted[(kind, labels[int(index)])] = int(count)
+except (OSError, ValueError, IndexError):
+    pass
+
+
+def instructions(kind, label):
+    if (kind, label) in counted:
+        return f"{counted[(kind, label)]:,}"
+    kernel = rows.get((kind, label), {}).get("instructions")
+    return f"{kernel:,.0f}" if kernel is not None else "n/a"
+
+
+print("\n## Allocations and instructions per formula\n")
+print("Allocations counted by a replaced `operator new`. *Steps* are the program's "
+      "instructions; the evaluation binds the registers and runs them. CPU instructions per "
+      "formula are counted by callgrind where valgrind is installed, else by the kernel's "
+      "performance counters where it allows that (\"n/a\" where neither is available).\n")
+print("| formula | steps | evaluate ns/step | evaluate allocs | evaluate instructions | "
+      "one-shot allocs | one-shot kept allocs | one-shot kept instructions | compile allocs | "
+      "peer one-shot allocs |")
+print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+for label in labels:
+    row = lambda k: rows.get((k, label), {})
+    ev = row("BM_Evaluate")
+    steps = ev.get("steps", float("nan"))
+    allocs = lambda k: f"{row(k).get('allocs', float('nan')):.0f}"
+    print(f"| {label} | {steps:.0f} | {ev.get('cpu_time', float('nan')) / steps:.1f} | "
+          f"{allocs('BM_Evaluate')} | {instructions('BM_Evaluate', label)} | "
+          f"{allocs('BM_OneShot')} | {allocs('BM_OneShotKept')} | "
+          f"{instructions('BM_OneShotKept', label)} | {allocs('BM_Compile')} | "
+          f"{allocs('BM_PeerSetExprEval')} |")
 
 print("\n## Compiler scaling on worst-case shapes (µs per compilation)\n")
 shapes = {}
 for b in scaling["benchmarks"]:
-    shapes.setdefault(b["label"].replace("_", " "), {})[int(b["chars"])] = b["real_time"]
+    shapes.setdefault(b["label"].replace("_", " "), {})[int(b["chars"])] = b["cpu_time"]
 sizes = sorted({n for s in shapes.values() for n in s})
 print("| shape | " + " | ".join(str(n) for n in sizes) + " | 32767 ÷ 4096 |")
 print("|---|" + "---:|" * (len(sizes) + 1))

@@ -7,8 +7,26 @@ build=${1:-build}
 out=bench-results
 mkdir -p "$out"
 
-"$build/bin/engine_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+# Short runs, repeated: the report takes the median CPU time of the repetitions.
+"$build/bin/engine_bench" --benchmark_repetitions=9 --benchmark_min_time=0.05 \
+  --benchmark_report_aggregates_only=true \
   --benchmark_out="$out/engine.json" --benchmark_out_format=json
+# CPU instructions per iteration, counted by callgrind where valgrind is installed: the
+# difference of two runs of fixed iteration counts, so start-up and set-up cancel out.
+rm -f "$out/instructions.txt"
+if command -v valgrind >/dev/null; then
+  for kind in BM_Evaluate BM_OneShotKept; do
+    for i in 0 1 2 3 4 5 6 7; do
+      counts=()
+      for n in 1000 2000; do
+        counts+=("$(NUMERELLA_BENCH_ITERATIONS=$n valgrind --tool=callgrind \
+          --callgrind-out-file=/dev/null "$build/bin/engine_bench" \
+          --benchmark_filter="^$kind/$i/" 2>&1 | sed -n 's/.*Collected : //p')")
+      done
+      echo "$kind $i $(((counts[1] - counts[0]) / 1000))" >>"$out/instructions.txt"
+    done
+  done
+fi
 "$build/bin/compiler_scaling_bench" --benchmark_out="$out/scaling.json" --benchmark_out_format=json
 
 # numerella-eval: a million formulas through standard input, plain and JSON.

@@ -29,21 +29,18 @@ inline void CheckCompiled(const CompiledProgram& p) {
     Require(code >= 1 && code < p.ValueTable.size(), "operand map code within the value table");
   }
   const int registers = p.LastOperand + 1;
-  std::size_t i = 0;
-  while (i < p.Program.size()) {
-    const int code = CodeAt(p.Program, i);
-    Require(i + 2 < p.Program.size(), "instruction complete");
-    if (code < 10) {
-      Require(CodeAt(p.Program, i + 1) < registers && CodeAt(p.Program, i + 2) < registers,
-              "operator registers exist");
-      i += 3;
-    } else {
-      const int n = CodeAt(p.Program, i + 1);
-      Require(n >= 1, "call has an argument");
-      Require(i + 2 + n <= p.Program.size(), "call arguments complete");
-      for (int j = 0; j < n; ++j) Require(CodeAt(p.Program, i + 2 + j) < registers, "argument register exists");
-      i += 2 + n;
+  for (std::size_t at = 0; at < p.Program.size();) {
+    const Instruction in = InstructionAt(p.Program, at);
+    if (!in.complete) std::fprintf(stderr, "program: %s\n", ProgramText(p.Program).c_str());
+    Require(in.complete, "instruction complete, a call with an argument");
+    for (int k = 0; k < in.count; ++k) {
+      Require(RegisterOf(p.Program, in, k) < registers, "registers exist");
     }
+    const int f = FunctionOfCode(in.code);
+    if (!IsOperatorCode(in.code) && f < kFunctionCount) {
+      Require(ArgumentCountFits(f, in.count), "a call carries its function's argument count");
+    }
+    at += in.length;
   }
 }
 

@@ -2,6 +2,7 @@
 // evaluate, and turn the result into the text the window shows.
 #include "calculation/calculation.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -15,56 +16,96 @@ constexpr char kCompileHeader[] = "y@ @ @ @";
 
 bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 
+// Back to a fresh outcome, keeping the memory.
+void Reset(CalculationOutcome& out) {
+  out.kind = CalculationOutcome::Kind::kBlank;
+  out.result_text.clear();
+  out.message.clear();
+  out.compile_text.clear();
+  CompiledProgram& p = out.program;
+  p.VarCount = 0;
+  p.ParCount = 0;
+  p.ValueTable.clear();
+  p.LastOperand = 0;
+  p.Program.clear();
+  p.OperandMap.clear();
+  p.CompileFlag = 0;
+  out.value.reset();
+  out.registers.clear();
+}
+
 // Register i reads the ValueTable entry that code i of the operand map names.
-std::vector<Value> BindRegisters(const CompiledProgram& program) {
-  std::vector<Value> registers(program.LastOperand + 1);
-  for (std::size_t i = 0; i < registers.size() && i < program.OperandMap.size(); ++i) {
+void BindRegisters(const CompiledProgram& program, std::vector<Value>& registers) {
+  registers.assign(static_cast<std::size_t>(program.LastOperand) + 1, Value());
+  const std::size_t bound = std::min(registers.size(), program.OperandMap.size());
+  for (std::size_t i = 0; i < bound; ++i) {
     const std::size_t slot = CodeAt(program.OperandMap, i);
     if (slot < program.ValueTable.size()) registers[i] = program.ValueTable[slot];
   }
-  return registers;
 }
 
-}  // namespace
-
-CalculationOutcome RunCompileText(Compiler& compiler, std::string_view compile_text, bool listing,
-                                  const std::vector<Binding>& bindings, NoticeSink* notices) {
-  CalculationOutcome out;
+// Compiles out.compile_text and, when that succeeds, binds, evaluates and formats.
+void CompileAndRun(Compiler& compiler, bool listing, const std::vector<Binding>& bindings,
+                   NoticeSink* notices, CalculationOutcome& out) {
   CompiledProgram& p = out.program;
   p.ValueTable.assign(2, Value());
   p.CompileFlag = listing ? -1 : 0;
-  compiler.CompileFormula(compile_text, p);
+  compiler.CompileFormula(out.compile_text, p);
   if (p.CompileFlag != 0 || p.LastOperand < 0) {
     out.kind = CalculationOutcome::Kind::kCompileFailed;
     // A blank listing is replaced by the generic text, which then stays the listing.
     if (IsBlank(compiler.CompileListing())) compiler.SetCompileListing(kCompileErrorsText);
     out.message = compiler.CompileListing();
-    return out;
+    return;
   }
   for (const Binding& b : bindings) {
     if (b.index > 0 && b.index < static_cast<int>(p.ValueTable.size())) {
       p.ValueTable[b.index] = b.value;
     }
   }
-  out.registers = BindRegisters(p);
+  BindRegisters(p, out.registers);
   int eval_error = 0;
   out.value = Evaluate(p.Program, out.registers, eval_error, notices);
   if (eval_error != 0) {
     out.kind = CalculationOutcome::Kind::kEvalFailed;
     out.message = kEvalErrorText;
-    return out;
+    return;
   }
   out.kind = CalculationOutcome::Kind::kResult;
   out.result_text = ResultText(out.value);
+}
+
+}  // namespace
+
+void RunCompileText(Compiler& compiler, std::string_view compile_text, bool listing,
+                    const std::vector<Binding>& bindings, NoticeSink* notices,
+                    CalculationOutcome& out) {
+  Reset(out);
+  out.compile_text.assign(compile_text);
+  CompileAndRun(compiler, listing, bindings, notices, out);
+}
+
+void RunFormula(Compiler& compiler, std::string_view formula, bool listing, NoticeSink* notices,
+                CalculationOutcome& out) {
+  Reset(out);
+  if (IsBlank(formula)) return;
+  out.compile_text.assign(kCompileHeader);
+  out.compile_text.append(formula);
+  CompileAndRun(compiler, listing, {}, notices, out);
+}
+
+CalculationOutcome RunCompileText(Compiler& compiler, std::string_view compile_text, bool listing,
+                                  const std::vector<Binding>& bindings, NoticeSink* notices) {
+  CalculationOutcome out;
+  RunCompileText(compiler, compile_text, listing, bindings, notices, out);
   return out;
 }
 
 CalculationOutcome RunFormula(Compiler& compiler, std::string_view formula, bool listing,
                               NoticeSink* notices) {
-  if (IsBlank(formula)) return CalculationOutcome();
-  std::string text(kCompileHeader);
-  text.append(formula);
-  return RunCompileText(compiler, text, listing, {}, notices);
+  CalculationOutcome out;
+  RunFormula(compiler, formula, listing, notices, out);
+  return out;
 }
 
 std::string ResultText(Value result) {

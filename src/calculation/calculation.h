@@ -20,8 +20,9 @@ struct CalculationOutcome {
   Kind kind = Kind::kBlank;
   std::string result_text;
   std::string message;
-  CompiledProgram program;  // what the compiler returned
-  Value value;              // the evaluated value (meaningful for kResult)
+  std::string compile_text;  // the whole formula text handed to the compiler (blank: empty)
+  CompiledProgram program;   // what the compiler returned
+  Value value;               // the evaluated value (meaningful for kResult)
   std::vector<Value> registers;
 };
 
@@ -45,6 +46,15 @@ CalculationOutcome RunCompileText(Compiler& compiler, std::string_view compile_t
 // The text shown for a result: single precision, at most 7 significant digits, no zero before
 // the point, "**************" beyond single precision or when not a number.
 std::string ResultText(Value result);
+
+// The same runs into an outcome kept by the caller, whose memory they reuse: once the outcome
+// has seen formulas of a size, this layer allocates nothing more for them. The outcome ends
+// exactly as the one the forms above return.
+void RunFormula(Compiler& compiler, std::string_view formula, bool listing, NoticeSink* notices,
+                CalculationOutcome& out);
+void RunCompileText(Compiler& compiler, std::string_view compile_text, bool listing,
+                    const std::vector<Binding>& bindings, NoticeSink* notices,
+                    CalculationOutcome& out);
 
 inline constexpr char kCompileErrorsText[] = "***Errori di Compilazione";
 inline constexpr char kEvalErrorText[] = "Errore di Esecuzione";

@@ -20,14 +20,27 @@
 namespace numerella {
 namespace {
 
+// The result of an operator on two finite numbers; not finite when the step fails. A code
+// outside the operator set leaves x as it is.
+inline double Operate(int code, double x, double second) {
+  switch (code) {
+    case kOpPower: return Pow(x, second).value();
+    case kOpMultiply: return x * second;
+    case kOpDivide: return x / second;  // x / 0 is never finite: the step fails
+    case kOpAdd: return x + second;
+    case kOpSubtract: return x - second;
+    default: return x;
+  }
+}
+
 // Executes the code of one instruction on the fetched current value and operands.
 inline void Execute(int code, Machine& m) {
   switch (code) {
-    case kOpPower: m.SetX(Pow(m.X(), m.second)); return;
-    case kOpMultiply: m.SetX(m.x * m.second); return;
-    case kOpDivide: m.SetX(m.x / m.second); return;  // x / 0 is never finite: the step fails
-    case kOpAdd: m.SetX(m.x + m.second); return;
-    case kOpSubtract: m.SetX(m.x - m.second); return;
+    case kOpPower:
+    case kOpMultiply:
+    case kOpDivide:
+    case kOpAdd:
+    case kOpSubtract: m.SetX(Operate(code, m.x, m.second)); return;
     case kOpWholeExpression: return;
     case kOpNegation: m.SetX(-m.x); return;
     default: break;
@@ -81,15 +94,7 @@ std::size_t RunTight(std::string_view program, std::vector<Value>& registers, Ma
       x = destination;
       const double second = *reg[p[2]];
       m.second = second;
-      double result;
-      switch (code) {
-        case kOpPower: result = Pow(x, second).value(); break;
-        case kOpMultiply: result = x * second; break;
-        case kOpDivide: result = x / second; break;  // x / 0 is never finite: the step fails
-        case kOpAdd: result = x + second; break;
-        case kOpSubtract: result = x - second; break;
-        default: result = x; break;  // a code outside the set does nothing
-      }
+      const double result = Operate(code, x, second);
       if (Real::Finite(result)) {
         x = result;
       } else {
@@ -208,35 +213,33 @@ class CheckedLoop {
   Machine& m_;
 };
 
-}  // namespace
-
-Value Evaluate(std::string_view program, std::vector<Value>& operand_values, int& eval_error,
-               NoticeSink* notices) {
+// One evaluation; the tight loop runs first when it may.
+Value Run(std::string_view program, std::vector<Value>& registers, int& eval_error,
+          NoticeSink* notices, bool tight) {
   Machine machine;
   machine.notices = notices;
   if (program.size() > kMaxProgramLength) {
     eval_error = -1;
     return Value();
   }
-  const std::size_t done = AllFinite(operand_values) ? RunTight(program, operand_values, machine) : 0;
-  if (done < program.size()) CheckedLoop(program, operand_values, machine).Run(done);
+  std::size_t done = 0;
+  if (tight && AllFinite(registers)) done = RunTight(program, registers, machine);
+  if (done < program.size()) CheckedLoop(program, registers, machine).Run(done);
   eval_error = machine.eval_error ? -1 : 0;
   if (machine.x_empty) return Value();
   return machine.x;
 }
 
+}  // namespace
+
+Value Evaluate(std::string_view program, std::vector<Value>& operand_values, int& eval_error,
+               NoticeSink* notices) {
+  return Run(program, operand_values, eval_error, notices, true);
+}
+
 Value EvaluateChecked(std::string_view program, std::vector<Value>& operand_values,
                       int& eval_error, NoticeSink* notices) {
-  Machine machine;
-  machine.notices = notices;
-  if (program.size() > kMaxProgramLength) {
-    eval_error = -1;
-    return Value();
-  }
-  CheckedLoop(program, operand_values, machine).Run(0);
-  eval_error = machine.eval_error ? -1 : 0;
-  if (machine.x_empty) return Value();
-  return machine.x;
+  return Run(program, operand_values, eval_error, notices, false);
 }
 
 }  // namespace numerella
