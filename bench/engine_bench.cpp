@@ -80,7 +80,7 @@ struct Formula {
 
 std::string HundredOperands(const char* separator) {
   std::string f = "1";
-  for (int i = 2; i <= 100; ++i) f += separator + std::to_string(i % 10 + 1);
+  for (int i = 2; i <= 100; ++i) f.append(separator).append(std::to_string(i % 10 + 1));
   return f;
 }
 
@@ -98,7 +98,7 @@ const std::vector<Formula>& Formulas() {
   return formulas;
 }
 
-std::string CompileText(const Formula& f) { return "y@ @ @ @" + f.ours; }
+std::string CompileText(const Formula& f) { return std::string("y@ @ @ @") + f.ours; }
 
 void BM_Compile(benchmark::State& state) {
   const std::string text = CompileText(Formulas()[state.range(0)]);
@@ -107,6 +107,20 @@ void BM_Compile(benchmark::State& state) {
   for (auto _ : state) {
     CompiledProgram p;
     p.ValueTable.assign(2, Value());
+    compiler.CompileFormula(text, p);
+    benchmark::DoNotOptimize(p.Program.data());
+  }
+  state.SetLabel(Formulas()[state.range(0)].label);
+}
+
+// The same with the caller's program reused, as the calculation run of a window can: the
+// compiler then allocates nothing at all.
+void BM_CompileReused(benchmark::State& state) {
+  const std::string text = CompileText(Formulas()[state.range(0)]);
+  Compiler compiler;
+  CompiledProgram p;
+  for (auto _ : state) {
+    p.CompileFlag = 0;
     compiler.CompileFormula(text, p);
     benchmark::DoNotOptimize(p.Program.data());
   }
@@ -217,6 +231,7 @@ void Register(const char* name, void (*function)(benchmark::State&)) {
 int main(int argc, char** argv) {
   using namespace numerella::bench;
   Register("BM_Compile", BM_Compile);
+  Register("BM_CompileReused", BM_CompileReused);
   Register("BM_Evaluate", BM_Evaluate);
   Register("BM_OneShot", BM_OneShot);
   Register("BM_OneShotKept", BM_OneShotKept);

@@ -9,8 +9,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace numerella;
   static Compiler compiler;
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const CalculationOutcome o = RunCompileText(compiler, text, size % 2 == 0, {{1, 2.5}, {2, -1}});
+  const bool listing = size % 2 == 0;
+  const CalculationOutcome o = RunCompileText(compiler, text, listing, {{1, 2.5}, {2, -1}});
   fuzz::CheckCompiled(o.program);
+  fuzz::CheckErrorSpan(compiler, text.size(), o.program.CompileFlag, listing);
+  fuzz::CheckSameAsPrevious(text, listing);
   if (o.kind == CalculationOutcome::Kind::kResult) fuzz::CheckResultText(o.result_text);
   return 0;
 }

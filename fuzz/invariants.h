@@ -3,9 +3,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "compiler/compile_formula.h"
 #include "compiler/compiled_program.h"
+#include "reference/differential.h"
 
 namespace numerella::fuzz {
 
@@ -21,6 +25,7 @@ inline void Require(bool condition, const char* what) {
 inline void CheckCompiled(const CompiledProgram& p) {
   Require(p.CompileFlag == 0 || p.CompileFlag == -1, "compile flag is 0 or -1");
   if (p.CompileFlag != 0) return;
+  Require(p.Program.size() <= kMaxProgramLength, "the program fits the evaluator's 16-bit length");
   Require(p.LastOperand >= 0, "last operand not negative");
   Require(p.OperandMap.size() == static_cast<std::size_t>(p.LastOperand) + 1,
           "one operand map code per operand");
@@ -41,6 +46,35 @@ inline void CheckCompiled(const CompiledProgram& p) {
       Require(ArgumentCountFits(f, in.count), "a call carries its function's argument count");
     }
     at += in.length;
+  }
+}
+
+// The compiler and the previous one give the same outputs for this formula (the previous one
+// is kept as test code until it is removed).
+inline void CheckSameAsPrevious(std::string_view formula, bool listing) {
+  static Compiler product;
+  static reference::Compiler previous;
+  reference::DifferentialCount count;
+  const std::string difference = reference::CompareCompilers(product, previous, formula, listing, count);
+  if (!difference.empty()) std::fprintf(stderr, "%s\n", difference.c_str());
+  Require(difference.empty(), "same outputs as the previous compiler");
+}
+
+// The error span of the last compilation: inside the formula, only after a failure, and given
+// for every failure whose listing names an error.
+inline void CheckErrorSpan(const Compiler& compiler, std::size_t formula_size, int flag,
+                           bool listing) {
+  const std::optional<TextSpan>& span = compiler.ErrorSpan();
+  if (span) {
+    Require(flag == -1, "an error span only after a failure");
+    Require(span->offset <= formula_size && span->length <= formula_size - span->offset,
+            "the error span lies inside the formula");
+  }
+  const std::string& text = compiler.CompileListing();
+  const bool error_listed = text.find("* ERR.") != std::string::npos ||
+                            text.find("* Nome ") != std::string::npos;
+  if (listing && flag == -1 && error_listed && text.find("Separatori") == std::string::npos) {
+    Require(span.has_value(), "a listed error has a place");
   }
 }
 

@@ -12,7 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool listing = data[0] & 1;
   const std::string formula(reinterpret_cast<const char*>(data + 1), size - 1);
   const CalculationOutcome o = RunFormula(compiler, formula, listing);
-  if (o.kind != CalculationOutcome::Kind::kBlank) fuzz::CheckCompiled(o.program);
+  if (o.kind != CalculationOutcome::Kind::kBlank) {
+    fuzz::CheckCompiled(o.program);
+    fuzz::CheckErrorSpan(compiler, formula.size() + 8, o.program.CompileFlag, listing);
+    fuzz::CheckSameAsPrevious(std::string("y@ @ @ @") + formula, listing);
+  }
   if (o.kind == CalculationOutcome::Kind::kResult) fuzz::CheckResultText(o.result_text);
   if (o.kind == CalculationOutcome::Kind::kCompileFailed) {
     fuzz::Require(!o.message.empty(), "a failed compilation has a text to show");

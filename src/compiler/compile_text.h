@@ -54,6 +54,8 @@ class Findings {
 
   bool listing_wanted() const { return listing_wanted_; }
   bool failed() const { return failed_; }
+  // Whether an error with a place has been found: later errors need not work out theirs.
+  bool placed() const { return first_error_.has_value(); }
   const std::optional<TextSpan>& first_error() const { return first_error_; }
 
   // A failure without a place and without a line (a limit of the compiler's counters).
@@ -71,8 +73,15 @@ class Findings {
   // Adds one line made of the parts, ended by a carriage return (only when wanted).
   void Line(std::initializer_list<std::string_view> parts) {
     if (!listing_wanted_) return;
-    for (std::string_view part : parts) listing_.append(part);
-    listing_.push_back('\r');
+    std::size_t length = 1;
+    for (std::string_view part : parts) length += part.size();
+    const std::size_t at = listing_.size();
+    listing_.resize(at + length);
+    char* out = listing_.data() + at;
+    for (std::string_view part : parts) {
+      for (char c : part) *out++ = c;
+    }
+    *out = '\r';
   }
 
   // Empties the listing as long as no error has been found (whether or not it is wanted).

@@ -13,15 +13,15 @@ int CountItems(std::string_view list) {
   return count;
 }
 
-// Appends the items of text[from, to) (separated by ",") to the packed names, each cut to four
-// characters and padded with blanks.
-void PackItems(const NameSection& s, std::size_t from, std::size_t to, Declarations& d) {
-  const std::string_view text = s.text;
+// Appends the items of text[from, to) of section number s (separated by ",") to the packed
+// names, each cut to four characters and padded with blanks.
+void PackItems(std::uint32_t s, std::size_t from, std::size_t to, Declarations& d) {
+  const std::string_view text = d.sections[s].text;
   std::size_t start = from;
   for (std::size_t k = from; k <= to; ++k) {
     if (k < to && text[k] != ',') continue;
     const std::string_view item = text.substr(start, k - start);
-    d.declared.push_back({item, &s, static_cast<std::uint32_t>(start)});
+    d.declared.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(item.size()), s});
     const std::string_view cut = item.substr(0, kNameWidth);
     d.names.append(cut);
     d.names.append(kNameWidth - cut.size(), ' ');
@@ -29,8 +29,19 @@ void PackItems(const NameSection& s, std::size_t from, std::size_t to, Declarati
   }
 }
 
-Span SpanOfItem(const DeclaredName& name) {
-  return name.section->SpanOf(name.begin, name.begin + name.item.size());
+std::string_view ItemOf(const Declarations& d, const DeclaredName& name) {
+  return std::string_view(d.sections[name.section].text).substr(name.begin, name.length);
+}
+
+// Where text[begin, end) of the name's section was written; worked out only while no error has
+// its place yet.
+Span PlaceOf(const Declarations& d, const DeclaredName& name, std::size_t begin, std::size_t end,
+             const Findings& findings) {
+  return findings.placed() ? Span{} : d.sections[name.section].SpanOf(begin, end);
+}
+
+Span PlaceOfItem(const Declarations& d, const DeclaredName& name, const Findings& findings) {
+  return PlaceOf(d, name, name.begin, name.begin + name.length, findings);
 }
 
 std::string_view SlotText(const Declarations& d, int slot_index) {
@@ -43,27 +54,29 @@ std::string_view SlotText(const Declarations& d, int slot_index) {
 void ListLongNames(const Declarations& d, int first, int count, Findings& findings) {
   for (int i = 0; i < count; ++i) {
     const DeclaredName& name = d.declared[first + i];
-    if (name.item.size() <= kNameWidth) continue;
-    if (!findings.Error(SpanOfItem(name))) continue;
-    findings.Line({"* ERR. ", name.item, i + 1 == count ? "  " : "    ",
-                   "Nome piu` Lungo di 4 Caratteri, Troncato a ", name.item.substr(0, kNameWidth)});
+    if (name.length <= kNameWidth) continue;
+    if (!findings.Error(PlaceOfItem(d, name, findings))) continue;
+    const std::string_view item = ItemOf(d, name);
+    findings.Line({"* ERR. ", item, i + 1 == count ? "  " : "    ",
+                   "Nome piu` Lungo di 4 Caratteri, Troncato a ", item.substr(0, kNameWidth)});
   }
 }
 
 // Checks one declared name (slot index i of its section); returns whether it had an error.
 bool CheckOneName(const Declarations& d, int slot_index, int i, Findings& findings) {
   const DeclaredName& name = d.declared[slot_index];
-  if (name.item.empty()) {
-    const Span at = name.section->SpanOf(name.begin, name.begin);
-    if (findings.Error(at)) findings.Line({"* ERR. ", "   ", "Variabile ", BlankSigned(i), " NON definita"});
+  if (name.length == 0) {
+    if (findings.Error(PlaceOf(d, name, name.begin, name.begin, findings))) {
+      findings.Line({"* ERR. ", "   ", "Variabile ", BlankSigned(i), " NON definita"});
+    }
     return true;
   }
   const std::string_view text = SlotText(d, slot_index);
-  const std::string_view own = name.item.substr(0, kNameWidth);
+  const std::string_view own = ItemOf(d, name).substr(0, kNameWidth);
   bool error = false;
   if (!IsUpperLetter(UpperLatin1(own[0]))) {
     error = true;
-    if (findings.Error(SpanOfItem(name))) {
+    if (findings.Error(PlaceOfItem(d, name, findings))) {
       findings.Line({"* ERR. ", text, "  ", "il Nome NON Inizia con una Lettera"});
     }
   }
@@ -71,8 +84,8 @@ bool CheckOneName(const Declarations& d, int slot_index, int i, Findings& findin
     const char upper = UpperLatin1(own[k]);
     if (IsDigit(upper) || IsUpperLetter(upper) || upper == '_') continue;
     error = true;
-    const std::uint32_t at = name.begin + static_cast<std::uint32_t>(k);
-    if (findings.Error(name.section->SpanOf(at, at + 1))) {
+    const std::size_t at = name.begin + k;
+    if (findings.Error(PlaceOf(d, name, at, at + 1, findings))) {
       findings.Line({"* ERR. ", text, "  ", std::string_view(&upper, 1), "   ",
                      "Carattere NON Valido"});
     }
@@ -101,7 +114,7 @@ void CheckClashes(const Declarations& d, int first, int count, int others_first,
                                         others_first + others_count);
     if (found == 0) continue;
     const int position = (found - 1 - others_first) * kNameWidth + 1;
-    if (findings.Error(SpanOfItem(d.declared[first + i]))) {
+    if (findings.Error(PlaceOfItem(d, d.declared[first + i], findings))) {
       findings.Line({prefix, slot, middle, BlankSigned(i), suffix, BlankSigned(position)});
     }
   }
@@ -131,20 +144,45 @@ void ReadConstValues(std::string_view values, Declarations& d) {
 
 }  // namespace
 
-void NameSection::Read(std::string_view section, std::uint32_t offset) {
-  text.clear();
-  at.clear();
-  for (std::size_t k = 0; k < section.size(); ++k) {
-    if (section[k] == ' ') continue;
-    text.push_back(section[k]);
-    at.push_back(offset + static_cast<std::uint32_t>(k));
+void NameSection::Read(std::string_view section, std::uint32_t section_offset) {
+  written = section;
+  offset = section_offset;
+  text.resize(section.size());
+  std::size_t kept = 0;
+  for (char c : section) {
+    text[kept] = c;
+    kept += c != ' ';
   }
-  at.push_back(offset + static_cast<std::uint32_t>(section.size()));
+  text.resize(kept);
+}
+
+Span NameSection::SpanOf(std::size_t begin, std::size_t end) const {
+  // Position k of text is the k-th character of the section that is not a blank.
+  std::size_t seen = 0;
+  std::size_t first = written.size();
+  std::size_t last = written.size();
+  for (std::size_t k = 0; k < written.size(); ++k) {
+    if (written[k] == ' ') continue;
+    if (seen == begin) first = k;
+    if (seen + 1 == end) last = k;
+    ++seen;
+  }
+  const auto at = [&](std::size_t k) { return offset + static_cast<std::uint32_t>(k); };
+  return end > begin ? Span{at(first), at(last) + 1} : Span{at(first), at(first)};
 }
 
 void ReadDeclarations(const std::string_view (&sections)[3], const std::uint32_t (&offsets)[3],
                       Declarations& d, Findings& findings) {
-  for (int s = 0; s < 3; ++s) d.sections[s].Read(sections[s], offsets[s]);
+  for (int s = 0; s < 3; ++s) {
+    // The calculation run's sections are blank: nothing to read in them.
+    if (sections[s].find_first_not_of(' ') == std::string_view::npos) {
+      d.sections[s].text.clear();
+      d.sections[s].written = sections[s];
+      d.sections[s].offset = offsets[s];
+    } else {
+      d.sections[s].Read(sections[s], offsets[s]);
+    }
+  }
   const NameSection& vars = d.sections[0];
   const NameSection& pars = d.sections[1];
   const NameSection& consts = d.sections[2];
@@ -159,9 +197,9 @@ void ReadDeclarations(const std::string_view (&sections)[3], const std::uint32_t
   d.const_count = CountItems(std::string_view(consts.text).substr(0, names_end));
   d.names.clear();
   d.declared.clear();
-  if (d.var_count >= 1) PackItems(vars, 0, vars.text.size(), d);
-  if (d.par_count >= 1) PackItems(pars, 0, pars.text.size(), d);
-  if (d.const_count >= 1) PackItems(consts, 0, names_end, d);
+  if (d.var_count >= 1) PackItems(0, 0, vars.text.size(), d);
+  if (d.par_count >= 1) PackItems(1, 0, pars.text.size(), d);
+  if (d.const_count >= 1) PackItems(2, 0, names_end, d);
   ReadConstValues(values, d);
   d.table.Build(d.names);
 

@@ -11,22 +11,25 @@
 
 namespace numerella::compile_detail {
 
-// One declaration section with its blanks removed, and where each of its characters was written.
+// One declaration section with its blanks removed. Where a character of it was written is
+// worked out only for the first error, which is the only one whose place is kept.
 struct NameSection {
   std::string text;
-  std::vector<std::uint32_t> at;  // formula offset of each character of text, then of the end
+  std::string_view written;  // the section as written
+  std::uint32_t offset = 0;  // where it starts in the formula
 
-  void Read(std::string_view section, std::uint32_t offset);
-  Span SpanOf(std::size_t begin, std::size_t end) const {
-    return {at[begin], end > begin ? at[end - 1] + 1 : at[begin]};
-  }
+  void Read(std::string_view section, std::uint32_t section_offset);
+  // The part of the formula that holds text[begin, end) (blanks inside it included); for an
+  // empty part, the place where text[begin] stands.
+  Span SpanOf(std::size_t begin, std::size_t end) const;
 };
 
-// One declared name: the item as written (blanks removed) and where it stands.
+// One declared name: text[begin, begin + length) of section number section (0 variables,
+// 1 parameters, 2 constants).
 struct DeclaredName {
-  std::string_view item;
-  const NameSection* section;
-  std::uint32_t begin;  // index of the item's first character in section->text
+  std::uint32_t begin;
+  std::uint32_t length;
+  std::uint32_t section;
 };
 
 // What the declarations hand on to the expression; kept by the compiler between compilations

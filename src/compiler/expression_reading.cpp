@@ -8,25 +8,40 @@
 namespace numerella::compile_detail {
 namespace {
 
-// Characters that stand alone in the marked form; everything else belongs to an operand.
-constexpr bool IsOperatorChar(char c) {
-  switch (c) {
-    case '-': case '#': case '(': case ')': case '^': case '*': case '/': case '+': case ',':
-      return true;
-    default:
-      return false;
+// What the reading needs to know about a character, looked up in one table.
+enum CharClass : std::uint8_t {
+  kStandsAlone = 1,   // "-#()^*/+,": a symbol of its own where an operand could start
+  kEndsOperand = 2,   // "^)*/,": ends an operand ("+" and "-" depend on what precedes them)
+  kStartsNumber = 4,  // ".0123456789"
+  kSign = 8,          // "+-"
+  kLetterOrDigit = 16,
+};
+
+struct CharInfo {
+  std::uint8_t classes = 0;
+  std::uint8_t code = 0;   // an operator's instruction code
+  std::uint8_t level = 0;  // an operator's precedence level
+};
+
+constexpr std::array<CharInfo, 256> kChars = [] {
+  std::array<CharInfo, 256> chars{};
+  const auto mark = [&](std::string_view set, std::uint8_t c) {
+    for (char ch : set) chars[static_cast<unsigned char>(ch)].classes |= c;
+  };
+  mark("-#()^*/+,", kStandsAlone);
+  mark("^)*/,", kEndsOperand);
+  mark(".0123456789", kStartsNumber);
+  mark("+-", kSign);
+  mark("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", kLetterOrDigit);
+  for (const OperatorInfo& op : kOperators) {
+    chars[static_cast<unsigned char>(op.symbol)].code = static_cast<std::uint8_t>(op.code);
+    chars[static_cast<unsigned char>(op.symbol)].level = static_cast<std::uint8_t>(op.level);
   }
-}
+  return chars;
+}();
 
-// Characters that end an operand (besides "+" and "-", which depend on what precedes them).
-constexpr bool EndsOperand(char c) {
-  return c == '^' || c == ')' || c == '*' || c == '/' || c == ',';
-}
-
-constexpr bool StartsNumber(char c) { return c == '.' || IsDigit(c); }
-
-constexpr bool IsAsciiLetterOrDigit(char c) {
-  return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+constexpr bool Is(char c, CharClass c_class) {
+  return (kChars[static_cast<unsigned char>(c)].classes & c_class) != 0;
 }
 
 // Whether text at position at holds the mark character twice and then two digits.
@@ -41,6 +56,7 @@ int TwoDigitsAt(std::string_view text, std::size_t at) {
 
 // Length of an ordinal in the marked form: "@@" and at least two digits.
 std::size_t MarkLength(int ordinal) {
+  if (ordinal < 100) return 4;
   std::size_t digits = 2;
   for (int rest = ordinal / 100; rest > 0; rest /= 10) ++digits;
   return 2 + digits;
@@ -62,6 +78,17 @@ class WorkingTextBuilder {
     for (std::size_t k = 0; k < expression.size(); ++k) {
       const char c = expression[k];
       if (c == ' ') continue;
+      if (c == '(') {
+        ++opened_;
+        if (depth_++ == 0) first_unclosed_ = k;
+      } else if (c == ')') {
+        ++closed_;
+        if (depth_ > 0) {
+          --depth_;
+        } else if (first_unopened_ == kNone) {
+          first_unopened_ = k;
+        }
+      }
       const auto where = offset + static_cast<std::uint32_t>(k);
       const char last = text_.back();
       if (last == '(' || last == ',') {
@@ -69,11 +96,22 @@ class WorkingTextBuilder {
         if (c == '-') Push('0', where);
       }
       // Every function name ends in a letter or a digit; other "(" need no lookup.
-      if (c == '(' && IsAsciiLetterOrDigit(last)) MarkFunction();
+      if (c == '(' && Is(last, kLetterOrDigit)) MarkFunction();
       Push(c, where);
     }
     Push(')', offset + static_cast<std::uint32_t>(expression.size()));
     return normal_length_;
+  }
+
+  // The counts of "(" and ")" as typed; when they differ, the error line and the first surplus
+  // parenthesis: the first ")" without a "(" when there are more ")", else the first "(" that
+  // is never closed.
+  void CheckParentheses(std::uint32_t offset, Findings& findings) const {
+    if (opened_ == closed_) return;
+    const auto at = offset + static_cast<std::uint32_t>(opened_ > closed_ ? first_unclosed_ : first_unopened_);
+    if (findings.Error({at, at + 1})) {
+      findings.Line({"* ERR. ", BlankSigned(opened_), "Parentesi Aperte e ", BlankSigned(closed_), " Chiuse"});
+    }
   }
 
  private:
@@ -111,9 +149,15 @@ class WorkingTextBuilder {
     }
   }
 
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   std::string& text_;
   std::vector<std::uint32_t>& at_;
   std::size_t normal_length_ = 0;
+  long long opened_ = 0;
+  long long closed_ = 0;
+  std::size_t depth_ = 0;
+  std::size_t first_unclosed_ = 0;
+  std::size_t first_unopened_ = kNone;
 };
 
 // Cuts the working text into symbols and gives each operand its slot.
@@ -126,7 +170,6 @@ class Scanner {
   std::size_t Scan(std::uint32_t offset) {
     work_.symbols.clear();
     work_.literal_values.clear();
-    work_.literal_slot.fill(0);
     work_.last_ordinal = -1;
     work_.symbols.push_back({Symbol::kFunction, 0, 0, kWholeExpressionFunction, {offset, offset}});
     std::size_t marked_length = 4;
@@ -137,7 +180,7 @@ class Scanner {
         Add(Symbol::kFunction, TwoDigitsAt(text_, i + 2), i, i + 4);
         marked_length += 4;
         i += 4;
-      } else if (IsOperatorChar(c)) {
+      } else if (Is(c, kStandsAlone)) {
         AddOperatorChar(c, i);
         marked_length += 1;
         ++i;
@@ -169,10 +212,10 @@ class Scanner {
       symbol.kind = Symbol::kClose;
     } else if (c == ',') {
       symbol.kind = Symbol::kComma;
-    } else if (const OperatorInfo* op = FindOperator(c)) {
+    } else if (const CharInfo& info = kChars[static_cast<unsigned char>(c)]; info.code != 0) {
       symbol.kind = Symbol::kOperator;
-      symbol.code = static_cast<std::uint8_t>(op->code);
-      symbol.level = static_cast<std::uint8_t>(op->level);
+      symbol.code = info.code;
+      symbol.level = info.level;
     }
     work_.symbols.push_back(symbol);
   }
@@ -180,12 +223,12 @@ class Scanner {
   // An operand runs up to "^", ")", "*", "/", "," or the end, and up to a "+" or "-" unless
   // that is the sign of the exponent of a number ("1E-3").
   std::size_t OperandEnd(std::size_t start) const {
-    const bool numeric = StartsNumber(text_[start]);
+    const bool numeric = Is(text_[start], kStartsNumber);
     std::size_t j = start + 1;
     for (; j < text_.size(); ++j) {
       const char d = text_[j];
-      if (EndsOperand(d)) break;
-      if (d == '+' || d == '-') {
+      if (Is(d, kEndsOperand)) break;
+      if (Is(d, kSign)) {
         const bool exponent_sign = numeric && (text_[j - 1] == 'E' || text_[j - 1] == 'e');
         if (!exponent_sign) break;
       }
@@ -196,9 +239,11 @@ class Scanner {
   // Returns whether the operand got its mark (an undefined name gets none).
   bool Operand(std::size_t begin, std::size_t end) {
     ++work_.last_ordinal;
+    // A name here is no literal: an internal name that spells this ordinal finds nothing.
+    if (work_.last_ordinal < kMaxOperands) work_.literal_slot[work_.last_ordinal] = 0;
     const std::string_view text = text_.substr(begin, end - begin);
     const Span where = SpanOf(begin, end);
-    if (StartsNumber(text[0])) {
+    if (Is(text[0], kStartsNumber)) {
       Literal(text, where);
       return true;
     }
@@ -232,7 +277,9 @@ class Scanner {
     std::copy(name.begin(), name.end(), padded);
     int slot = d_.table.FirstSlot(SlotKey(padded), 1, d_.slot_count());
     if (slot == 0 && IsMarkAt(std::string_view(padded, kNameWidth), 0, '@')) {
-      slot = work_.literal_slot[TwoDigitsAt(std::string_view(padded, kNameWidth), 2)];
+      // Only operands before this one have their entry written in this compilation.
+      const int ordinal = TwoDigitsAt(std::string_view(padded, kNameWidth), 2);
+      if (ordinal < work_.last_ordinal) slot = work_.literal_slot[ordinal];
     }
     if (slot == 0) {
       if (findings_.Error(where)) findings_.Line({"* ERR. Variabile ", name, " NON definita"});
@@ -264,41 +311,14 @@ class Scanner {
   bool slot_overflow_reported_ = false;
 };
 
-// The parenthesis counts of the typed expression and the first surplus parenthesis: the first
-// ")" without a "(" when there are more ")", else the first "(" that is never closed.
-void CheckParentheses(std::string_view expression, std::uint32_t offset, Findings& findings) {
-  long long opened = 0;
-  long long closed = 0;
-  std::size_t depth = 0;
-  std::size_t first_unclosed = 0;
-  std::size_t first_unopened = expression.size();
-  for (std::size_t k = 0; k < expression.size(); ++k) {
-    if (expression[k] == '(') {
-      ++opened;
-      if (depth++ == 0) first_unclosed = k;
-    } else if (expression[k] == ')') {
-      ++closed;
-      if (depth > 0) {
-        --depth;
-      } else if (first_unopened == expression.size()) {
-        first_unopened = k;
-      }
-    }
-  }
-  if (opened == closed) return;
-  const auto at = offset + static_cast<std::uint32_t>(opened > closed ? first_unclosed : first_unopened);
-  if (findings.Error({at, at + 1})) {
-    findings.Line({"* ERR. ", BlankSigned(opened), "Parentesi Aperte e ", BlankSigned(closed), " Chiuse"});
-  }
-}
-
 }  // namespace
 
 void ReadExpression(std::string_view expression, std::uint32_t offset, const Declarations& d,
                     ExpressionWork& work, std::string& operand_map, Findings& findings) {
   findings.Line({"*** Controllo della Funzione"});
-  CheckParentheses(expression, offset, findings);
-  const std::size_t normal_length = WorkingTextBuilder(work).Build(expression, offset);
+  WorkingTextBuilder builder(work);
+  const std::size_t normal_length = builder.Build(expression, offset);
+  builder.CheckParentheses(offset, findings);
   const std::size_t marked_length = Scanner(d, work, operand_map, findings).Scan(offset);
   if (std::max({normal_length, work.text.size(), marked_length}) > kMaxWorkingLength) {
     findings.Fail();

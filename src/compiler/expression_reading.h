@@ -39,7 +39,9 @@ struct ExpressionWork {
   std::vector<std::uint32_t> at;     // per character of text: its formula offset
   std::vector<Symbol> symbols;
   std::vector<double> literal_values;  // the value of each numeric literal, in order
-  std::array<int, kMaxOperands> literal_slot{};  // per ordinal below 100: its literal's slot
+  // Per ordinal below 100, written as the operands are read: the operand's slot when it is a
+  // literal, else 0.
+  std::array<int, kMaxOperands> literal_slot{};
   std::string upper;                 // a literal in upper case, for its listing line
   int last_ordinal = -1;             // ordinal of the last operand (number of operands - 1)
 };

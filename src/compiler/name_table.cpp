@@ -1,38 +1,73 @@
 #include "compiler/name_table.h"
 
-#include <array>
+#include <algorithm>
 
 namespace numerella::compile_detail {
+namespace {
+
+// A one-to-one scrambling of the 32-bit key: equal keys stay equal, and names that differ only
+// in their last characters spread over the whole range.
+std::uint32_t Scramble(std::uint32_t key) {
+  key *= 0x9E3779B1u;
+  return key ^ (key >> 15);
+}
+
+}  // namespace
 
 void NameTable::Build(std::string_view packed) {
   probes_ = 0;
   entries_.clear();
   const std::size_t count = packed.size() / kNameWidth;
+  if (count == 0) return;  // FirstSlot finds nothing in an empty table
+  // About four entries per bucket: short searches in a small index.
+  bucket_bits_ = 0;
+  while (bucket_bits_ < 14 && (std::size_t{4} << bucket_bits_) < count) ++bucket_bits_;
+  const std::size_t buckets = std::size_t{1} << bucket_bits_;
+  const auto entry_of = [&](std::size_t k) {
+    const std::uint64_t key = Scramble(SlotKey(packed.data() + k * kNameWidth));
+    return key << 32 | (k + 1);
+  };
+  const auto bucket_of = [&](std::uint64_t entry) {
+    return bucket_bits_ == 0 ? 0 : static_cast<std::size_t>((entry >> 32) >> (32 - bucket_bits_));
+  };
+  // Spread the slots over their buckets in slot order (a counting sort)...
+  starts_.assign(buckets + 1, 0);
+  for (std::size_t k = 0; k < count; ++k) ++starts_[bucket_of(entry_of(k)) + 1];
+  for (std::size_t b = 1; b <= buckets; ++b) starts_[b] += starts_[b - 1];
+  entries_.resize(count);
   for (std::size_t k = 0; k < count; ++k) {
-    const std::uint64_t key = SlotKey(packed.data() + k * kNameWidth);
-    entries_.push_back(key << 32 | (k + 1));
+    const std::uint64_t e = entry_of(k);
+    entries_[starts_[bucket_of(e)]++] = e;
   }
-  // Least significant byte of the key first; each pass is stable, so equal keys stay in slot
-  // order. A byte that is the same in every entry (often the blank padding) needs no pass.
-  scratch_.resize(entries_.size());
-  for (int shift = 32; shift < 64; shift += 8) {
-    std::array<std::size_t, 257> starts{};
-    for (std::uint64_t e : entries_) ++starts[((e >> shift) & 0xFF) + 1];
-    if (starts[((entries_.empty() ? 0 : entries_[0] >> shift) & 0xFF) + 1] == entries_.size()) {
-      continue;
+  for (std::size_t b = buckets; b > 0; --b) starts_[b] = starts_[b - 1];
+  starts_[0] = 0;
+  // ...then order each bucket by key and slot. Buckets hold a few slots unless the names were
+  // chosen to share one; a large bucket is sorted in n log n, so no choice of names makes the
+  // table quadratic.
+  for (std::size_t b = 0; b < buckets; ++b) {
+    const auto first = entries_.begin() + starts_[b];
+    const auto last = entries_.begin() + starts_[b + 1];
+    if (last - first <= 16) {
+      for (auto i = first + (first != last); i < last; ++i) {
+        const std::uint64_t e = *i;
+        auto j = i;
+        for (; j > first && *(j - 1) > e; --j) *j = *(j - 1);
+        *j = e;
+      }
+    } else {
+      std::sort(first, last);
     }
-    for (std::size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
-    for (std::uint64_t e : entries_) scratch_[starts[(e >> shift) & 0xFF]++] = e;
-    entries_.swap(scratch_);
   }
 }
 
 int NameTable::FirstSlot(std::uint32_t key, int first, int last) const {
-  if (first > last) return 0;
-  const std::uint64_t wanted = static_cast<std::uint64_t>(key) << 32 | static_cast<std::uint32_t>(first);
-  // The first entry not below wanted.
-  std::size_t low = 0;
-  std::size_t high = entries_.size();
+  if (first > last || entries_.empty()) return 0;
+  const std::uint64_t scrambled = Scramble(key);
+  const std::uint64_t wanted = scrambled << 32 | static_cast<std::uint32_t>(first);
+  const std::size_t bucket = bucket_bits_ == 0 ? 0 : scrambled >> (32 - bucket_bits_);
+  // The first entry of the bucket not below wanted.
+  std::size_t low = starts_[bucket];
+  std::size_t high = starts_[bucket + 1];
   while (low < high) {
     ++probes_;
     const std::size_t middle = low + (high - low) / 2;
@@ -42,7 +77,7 @@ int NameTable::FirstSlot(std::uint32_t key, int first, int last) const {
       high = middle;
     }
   }
-  if (low == entries_.size() || entries_[low] >> 32 != key) return 0;
+  if (low == entries_.size() || entries_[low] >> 32 != scrambled) return 0;
   const int slot = static_cast<int>(entries_[low] & 0xFFFFFFFF);
   return slot <= last ? slot : 0;
 }

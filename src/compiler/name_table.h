@@ -1,6 +1,8 @@
 // The declared names of a formula and a lookup of whole four-character slots that no choice of
-// names can slow down: the slots are sorted once by their text (a radix sort, linear in their
-// number) and every lookup is a binary search.
+// names can slow down. The slots are spread over buckets by the top bits of a scrambled form of
+// their four characters and sorted within each bucket; a lookup goes straight to its bucket and
+// searches it by halving. Names chosen so that they all share one bucket cost no more than a
+// sort and a binary search over all slots.
 #pragma once
 
 #include <cstdint>
@@ -32,9 +34,12 @@ class NameTable {
   std::uint64_t probes() const { return probes_; }
 
  private:
-  // key in the high half, slot number in the low half: sorted by key, then by slot.
+  // The scrambled key in the high half, the slot number in the low half: by bucket, and within
+  // a bucket by scrambled key, then by slot.
   std::vector<std::uint64_t> entries_;
-  std::vector<std::uint64_t> scratch_;
+  // starts_[b]: the first entry whose scrambled key has b as its top bits; one more at the end.
+  std::vector<std::uint32_t> starts_;
+  int bucket_bits_ = 0;
   mutable std::uint64_t probes_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "compiler/number_text.h"
 
 #include <charconv>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -65,10 +66,43 @@ bool TooLarge(std::string_view unsigned_number) {
   return integer_digits - first_nonzero + exponent > 0;
 }
 
+// The powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Most literals are digits with at most one "." and no exponent, 15 digits at most: the digits
+// make a whole number below 2^53, and one division by an exact power of ten rounds it
+// correctly, to the same double that a full decimal reading gives. Returns false for anything
+// else.
+bool ReadShortDecimal(std::string_view text, double& value) {
+  std::uint64_t digits = 0;
+  int count = 0;
+  int fraction = 0;
+  bool dot = false;
+  for (char c : text) {
+    if (IsDigit(c)) {
+      if (++count > 15) return false;
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      fraction += dot;
+    } else if (c == '.' && !dot) {
+      dot = true;
+    } else {
+      return false;
+    }
+  }
+  if (count == 0) return false;
+  value = static_cast<double>(digits) / kExactPowersOfTen[fraction];
+  return true;
+}
+
 }  // namespace
 
 LiteralReading ReadLiteral(std::string_view text) {
   LiteralReading literal;
+  if (ReadShortDecimal(text, literal.reading.value)) {
+    literal.valid = true;
+    return literal;
+  }
   const std::size_t mantissa = MantissaLength(text);
   if (mantissa == 0) return literal;
   if (mantissa < text.size() && ExponentLength(text.substr(mantissa)) != text.size() - mantissa) {

@@ -115,7 +115,14 @@ class Generator {
   // group's reduced marks.
   void ReduceArgument(std::size_t base, std::size_t end, MarkRun& reduced) {
     if (end == base) return;
-    for (int level = 0; level < kPrecedenceLevels; ++level) end = ReduceLevel(base, end, level);
+    // Only the levels that occur need a pass.
+    unsigned levels = 0;
+    for (std::size_t j = base + 1; j < end; ++j) {
+      if (items_[j].code != 0) levels |= 1u << items_[j].level;
+    }
+    for (int level = 0; level < kPrecedenceLevels; ++level) {
+      if (levels & (1u << level)) end = ReduceLevel(base, end, level);
+    }
     AppendRun(reduced, items_[base].marks);
   }
 
@@ -197,6 +204,9 @@ class Generator {
 void GenerateProgram(const std::vector<Symbol>& symbols, std::string& program, Findings& findings,
                      GeneratorWork& work) {
   program.clear();
+  // Room for one operator instruction per symbol, enough for every usual formula, taken at once
+  // rather than by doubling; short programs fit the text's own room.
+  if (symbols.size() > 16) program.reserve(3 * symbols.size());
   Generator(program, findings, work).Run(symbols);
 }
 

@@ -3,6 +3,8 @@
 // to the same outputs, byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/compiled_program.h"
 #include "reference/differential.h"
 
 namespace numerella {
@@ -71,31 +74,61 @@ class FormulaMaker {
 
   std::string Formula() {
     const int kind = Below(10);
-    std::string expression = Expression(1 + Below(kind == 0 ? 400 : 24));
-    if (kind == 1) expression = BalancedArithmetic(1 + Below(40));
-    if (kind <= 5) return "y@ @ @ @" + expression;  // as the calculation run writes it
-    return Pick(std::vector<std::string>{"", "y", "head"}) + "@" + Names(5) + "@" + Names(4) + "@" +
-           Constants() + "@" + expression;
-  }
-
-  // Well-formed arithmetic over numbers, calls and groups, so that generation runs too.
-  std::string BalancedArithmetic(int operands) {
-    static const char* const kCalls[] = {"SIN(", "SUM(", "ABS(", "D_N(", "P(", "", "-"};
-    std::string out;
-    for (int i = 0; i < operands; ++i) {
-      if (i > 0) out += "^*/+-,"[Below(6)];
-      const int shape = Below(6);
-      if (shape == 0) {
-        const std::string call = kCalls[Below(7)];
-        out += call + std::to_string(Below(100)) + (Below(2) ? std::string(",") + std::to_string(Below(9)) : "");
-        if (!call.empty() && call.back() == '(') out += ")";
-      } else if (shape == 1) {
-        out += std::string("(") + std::to_string(Below(10)) + "+" + std::to_string(Below(10)) + ")";
-      } else {
-        out += std::to_string(Below(1000));
+    declared_.clear();
+    if (kind <= 2) return std::string("y@ @ @ @") + Expression(1 + Below(kind == 0 ? 400 : 24));
+    if (kind <= 5) return std::string("y@ @ @ @") + Arithmetic(0);  // as the calculation run writes it
+    const std::string variables = Names(5);
+    const std::string parameters = Names(4);
+    const std::string constants = Constants();
+    for (const std::string* list : {&variables, &parameters, &constants}) {
+      std::size_t start = 0;
+      const std::size_t end = list->find('/');
+      while (start <= std::min(end, list->size())) {
+        const std::size_t comma = std::min({list->find(',', start), end, list->size()});
+        if (comma > start) declared_.push_back(list->substr(start, comma - start));
+        start = comma + 1;
       }
     }
+    const std::string expression = kind <= 7 ? Arithmetic(0) : Expression(1 + Below(24));
+    return Pick(std::vector<std::string>{"", "y", "head"}) + "@" + variables + "@" + parameters +
+           "@" + constants + "@" + expression;
+  }
+
+  // Well-formed expressions over numbers, declared names, calls (with the right argument
+  // count or not), groups, lists and signs, so that the syntax check and the generation run.
+  std::string Arithmetic(int depth) {
+    std::string out = Below(6) == 0 ? Pick(std::vector<std::string>{"-", "+", " - "}) : "";
+    const int terms = 1 + Below(depth > 2 ? 2 : 4);
+    for (int i = 0; i < terms; ++i) {
+      if (i > 0) out += Pick(std::vector<std::string>{"^", "*", "/", "+", "-", " + ", "*"});
+      out += Term(depth);
+    }
     return out;
+  }
+
+  std::string Term(int depth) {
+    static const std::vector<std::string> numbers = {"1", "2", "2.5", ".5", "7.", "1e3", "1E-3",
+                                                     "0", "12345678901234567890", "3"};
+    switch (Below(depth > 2 ? 3 : 8)) {
+      case 0:
+      case 1: return Pick(numbers);
+      case 2:
+        if (!declared_.empty() && Below(3) > 0) return Pick(declared_);
+        return Below(10) == 0 ? std::string("@@0") + std::to_string(Below(10)) : Pick(numbers);
+      case 3: return std::string("(") + Arithmetic(depth + 1) + ")";
+      case 4: return std::string("(") + Arithmetic(depth + 1) + "," + Arithmetic(depth + 1) + ")";
+      case 5: return std::string("(-") + Term(depth + 1) + ")";
+      default: {
+        const IntrinsicInfo& f = kIntrinsics[Below(kFunctionCount)];
+        std::string name(f.name);
+        for (char& c : name) c = Below(3) == 0 ? static_cast<char>(std::tolower(c)) : c;
+        const int wanted = f.arguments == kAnyCount ? 1 + Below(4) : f.arguments;
+        const int count = Below(12) == 0 ? 1 + Below(4) : wanted;
+        std::string out = name + (Below(8) == 0 ? " (" : "(");
+        for (int k = 0; k < count; ++k) out.append(k ? "," : "").append(Arithmetic(depth + 1));
+        return out + ")";
+      }
+    }
   }
 
   int Below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
@@ -106,6 +139,7 @@ class FormulaMaker {
   }
 
   std::mt19937 random_;
+  std::vector<std::string> declared_;
 };
 
 // Long texts: the worst shapes of every pass, at and around the limits.
@@ -115,7 +149,7 @@ std::vector<std::string> LongFormulas() {
     while (times-- > 0) out += unit;
     return out;
   };
-  const auto typed = [](const std::string& text) { return "y@ @ @ @" + text; };
+  const auto typed = [](const std::string& text) { return std::string("y@ @ @ @") + text; };
   std::vector<std::string> out = {
       typed(repeat("(", 16378) + "1" + repeat(")", 16378)),
       typed(repeat("(", 16379) + "1" + repeat(")", 16379)),
@@ -125,8 +159,8 @@ std::vector<std::string> LongFormulas() {
       typed(repeat("P(", 5459) + "1" + repeat(")", 5459)),
       typed(repeat("P(", 5460) + "1" + repeat(")", 5460)),
       typed(repeat("LNGAM(", 4681) + "1" + repeat(")", 4681)),
-      typed("1." + std::string(32763, '0')),
-      typed("1." + std::string(32764, '0')),
+      typed(std::string("1.") + std::string(32763, '0')),
+      typed(std::string("1.") + std::string(32764, '0')),
       typed(repeat("x+", 16383) + "x"),
       typed(repeat("1+", 16383) + "1"),
       typed(repeat("1.1.,", 6552) + "1.1.1.1"),
@@ -134,15 +168,19 @@ std::vector<std::string> LongFormulas() {
       typed(std::string(32767, '#')),
       typed(repeat("##07(", 5000) + "1" + repeat(")", 5000)),
       typed(std::string("1") + std::string(32766, ' ')),
-      typed("SUM(" + repeat("(", 16379) + "1" + repeat(")", 16380) + "..."),
+      typed(std::string("SUM(") + repeat("(", 16379) + "1" + repeat(")", 16380) + "..."),
       typed(repeat("(-", 10922) + "1" + repeat(")", 10922)),
       typed(repeat("1+*(", 8191)),
-      "y@" + repeat("a,", 16000) + "b@" + repeat("a,", 100) + "a@" + repeat("b,", 100) + "c/1@a+b",
-      "y@" + repeat("abcd,", 6553) + "@" + repeat("x,", 16000) + "@@x",
+      std::string("y@") + repeat("a,", 16000) + "b@" + repeat("a,", 100) + "a@" + repeat("b,", 100) + "c/1@a+b",
+      std::string("y@") + repeat("abcd,", 6553) + "@" + repeat("x,", 16000) + "@@x",
       std::string(40000, 'h') + "@@@@1+2",
   };
   FormulaMaker maker(7);
-  for (int i = 0; i < 40; ++i) out.push_back(typed(maker.BalancedArithmetic(1 + maker.Below(100))));
+  for (int i = 0; i < 40; ++i) {
+    std::string sum;
+    while (sum.size() < 300) sum += maker.Arithmetic(0) + "+";
+    out.push_back(typed(sum + "1"));
+  }
   for (int i = 0; i < 40; ++i) out.push_back(typed(maker.Expression(2000 + maker.Below(6000))));
   return out;
 }
@@ -185,14 +223,14 @@ TEST_F(DifferentialTest, FuzzCorpora) {
     if (data.empty()) continue;
     const std::string typed = data.substr(1);
     for (bool listing : {false, true}) {
-      Compare("y@ @ @ @" + typed, listing);
+      Compare(std::string("y@ @ @ @") + typed, listing);
       Compare(data, listing);
     }
   }
   for (const std::string& data : CorpusFiles("formula_text_fuzz")) {
     for (bool listing : {false, true}) {
       Compare(data, listing);
-      Compare("y@ @ @ @" + data, listing);
+      Compare(std::string("y@ @ @ @") + data, listing);
     }
   }
   EXPECT_GT(count_.compared, 0);
