@@ -9,7 +9,8 @@ namespace numerella::cli {
 const char kUsage[] =
     "usage: numerella-eval [OPTION]... [FORMULA | -f FILE | -]...\n"
     "  Computes each FORMULA and each line of each FILE, in the order given; with none of\n"
-    "  them, each line of standard input. A lone - and the FILE - are standard input.\n"
+    "  them, each line of standard input. A lone - and the FILE - are standard input;\n"
+    "  at a terminal, end the input with Ctrl+D.\n"
     "  -f, --file FILE     read formulas from FILE, one per line\n"
     "      --listing       show the compiler's check listing when a formula does not compile\n"
     "      --formula       each formula is a whole text head@variables@parameters@constants@expr\n"
@@ -19,7 +20,7 @@ const char kUsage[] =
     "  -j, --jobs N        compute with N threads (1 to 64); the output is the same\n"
     "  -h, --help          show this help and exit\n"
     "  -V, --version       show the version and exit\n"
-    "      --              what follows is formulas and files, never options\n"
+    "      --              end of options: every later word is a formula (- stays input)\n"
     "Exit status: 0 every formula computed, 1 some failed, 2 usage error,\n"
     "3 an input could not be read, 4 the output could not be written.\n";
 
