@@ -41,9 +41,15 @@ bool LineReader::Fill() {
   }
   if (!Ready(fd_)) before_wait_();
   ssize_t n;
-  do {
-    n = read(fd_, buffer_.data() + end_, buffer_.size() - end_);
-  } while (n < 0 && errno == EINTR);
+  while ((n = read(fd_, buffer_.data() + end_, buffer_.size() - end_)) < 0) {
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      // A descriptor set to non-blocking by whoever shares it: wait for input.
+      pollfd p{fd_, POLLIN, 0};
+      poll(&p, 1, -1);
+    } else if (errno != EINTR) {
+      break;
+    }
+  }
   if (n <= 0) {
     at_end_ = true;
     if (n < 0) error_ = errno;

@@ -1,6 +1,7 @@
 // Buffered output to a file descriptor.
 #include "output.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,10 @@ void Output::Flush() {
       done += static_cast<std::size_t>(n);
     } else if (n < 0 && errno == EINTR) {
       continue;
+    } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // A descriptor set to non-blocking by whoever shares it: wait until it takes more.
+      pollfd p{fd_, POLLOUT, 0};
+      poll(&p, 1, -1);
     } else {
       // A write that takes nothing without an error would repeat for ever: report it as full.
       const int error = n < 0 ? errno : ENOSPC;
