@@ -22,6 +22,10 @@ namespace {
   }
   dup2(out_fd, STDOUT_FILENO);
   dup2(err_fd, STDERR_FILENO);
+  if (launch.nonblocking) {
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO})
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  }
   signal(SIGPIPE, launch.ignore_sigpipe ? SIG_IGN : SIG_DFL);
   if (launch.file_size_limit >= 0) {
     signal(SIGXFSZ, SIG_IGN);

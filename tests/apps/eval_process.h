@@ -26,6 +26,7 @@ struct Launch {
   bool ignore_sigpipe = false;
   bool unprivileged = false;  // when run as root, drop to the user "nobody"
   bool close_input = false;   // start with standard input closed
+  bool nonblocking = false;   // standard input and output set to non-blocking
 };
 
 struct Finished {

@@ -178,6 +178,28 @@ TEST(NumerellaEval, WriteErrors) {
   }
 }
 
+// Descriptors that another program left non-blocking are waited on, not taken for errors.
+TEST(NumerellaEval, NonBlockingDescriptors) {
+  const auto slow = [](int fd) {
+    const std::string lines = [] {
+      std::string text;
+      for (int i = 0; i < 50000; ++i) text += "1+1\n";
+      return text;
+    }();
+    usleep(200000);  // nothing to read at first
+    for (std::size_t sent = 0; sent < lines.size(); sent += 4096) {
+      if (write(fd, lines.data() + sent, std::min<std::size_t>(4096, lines.size() - sent)) < 0)
+        return;
+    }
+  };
+  for (const char* jobs : {"1", "2"}) {
+    const Finished f = RunEval({.args = {"-j", jobs}, .feed = slow, .nonblocking = true});
+    EXPECT_EQ(f.status, 0);
+    EXPECT_EQ(f.err, "");
+    EXPECT_EQ(f.out_bytes, 100000u);
+  }
+}
+
 // A reader that goes away ends the run at once and quietly: by SIGPIPE, or with status 4
 // and no message when SIGPIPE is ignored.
 TEST(NumerellaEval, ClosedPipe) {
