@@ -50,13 +50,15 @@ std::vector<Binding> Bindings(std::string_view text, const std::vector<Let>& let
 
 }  // namespace
 
-CalculationOutcome FormulaRunner::Compute(std::string_view formula) {
+const CalculationOutcome& FormulaRunner::Compute(std::string_view formula) {
   notices_.Clear();
   if (options_.whole_formula) {
-    return RunCompileText(compiler_, formula, options_.listing, Bindings(formula, options_.lets),
-                          &notices_);
+    RunCompileText(compiler_, formula, options_.listing, Bindings(formula, options_.lets),
+                   &notices_, outcome_);
+  } else {
+    RunFormula(compiler_, formula, options_.listing, &notices_, outcome_);
   }
-  return RunFormula(compiler_, formula, options_.listing, &notices_);
+  return outcome_;
 }
 
 std::optional<TextSpan> FormulaRunner::ErrorPosition(const CalculationOutcome& outcome) const {
@@ -100,7 +102,7 @@ void FormulaRunner::AppendJson(const CalculationOutcome& outcome,
 }
 
 bool FormulaRunner::Run(std::string_view formula, std::string& out, std::string& err) {
-  const CalculationOutcome outcome = Compute(formula);
+  const CalculationOutcome& outcome = Compute(formula);
   if (options_.json) {
     out += kJsonInputOpen;
     AppendJsonEscaped(out, formula);
@@ -113,7 +115,7 @@ bool FormulaRunner::Run(std::string_view formula, std::string& out, std::string&
 
 bool FormulaRunner::RunJsonRest(std::string_view stand_in, std::string& out,
                                 const std::function<TextSpan(TextSpan)>& to_input) {
-  const CalculationOutcome outcome = Compute(stand_in);
+  const CalculationOutcome& outcome = Compute(stand_in);
   std::optional<TextSpan> error_position = ErrorPosition(outcome);
   if (error_position) error_position = to_input(*error_position);
   AppendJson(outcome, error_position, out);

@@ -45,7 +45,8 @@ class FormulaRunner {
                    const std::function<TextSpan(TextSpan)>& to_input);
 
  private:
-  CalculationOutcome Compute(std::string_view formula);
+  // Computes into outcome_, whose memory is reused from one formula to the next.
+  const CalculationOutcome& Compute(std::string_view formula);
   // Where the first compile error lies in the formula, after Compute.
   std::optional<TextSpan> ErrorPosition(const CalculationOutcome& outcome) const;
   void AppendJson(const CalculationOutcome& outcome, std::optional<TextSpan> error_position,
@@ -55,6 +56,7 @@ class FormulaRunner {
   const Options& options_;
   Compiler compiler_;
   NoticeList notices_;
+  CalculationOutcome outcome_;
 };
 
 // Whether an outcome counts as a failure for the exit status.
