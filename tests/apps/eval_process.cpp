@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <thread>
 
 namespace numerella::cli::test {
@@ -43,12 +45,27 @@ namespace {
   _exit(127);
 }
 
-// Reads both pipes to their ends at the same time.
-void Collect(int out_fd, int err_fd, const Launch& launch, Finished& done) {
+// The peak resident memory of the program the process runs now, in KiB, or 0 while it is not
+// yet numerella-eval (before the exec the process is a copy of the test and its memory).
+long PeakKib(pid_t pid) {
+  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+  std::string name;
+  if (!std::getline(comm, name) || name != "numerella-eval") return 0;
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmHWM:")) return std::atol(line.c_str() + 6);
+  }
+  return 0;
+}
+
+// Reads both pipes to their ends at the same time, and watches the peak memory meanwhile
+// (the kernel's figure for a finished child would include the copy of the test before exec).
+void Collect(pid_t pid, int out_fd, int err_fd, const Launch& launch, Finished& done) {
   pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
   char buffer[65536];
   for (int open = (out_fd >= 0) + 1; open > 0;) {
-    poll(fds, 2, -1);
+    poll(fds, 2, 5);
+    done.peak_kib = std::max(done.peak_kib, PeakKib(pid));
     for (int k = 0; k < 2; ++k) {
       if (fds[k].fd < 0 || fds[k].revents == 0) continue;
       const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
@@ -119,12 +136,10 @@ Finished RunEval(const Launch& launch) {
     });
   }
   Finished done;
-  Collect(out_to_file ? -1 : out[0], err[0], launch, done);
+  Collect(pid, out_to_file ? -1 : out[0], err[0], launch, done);
   int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
+  waitpid(pid, &status, 0);
   if (feeder.joinable()) feeder.join();
-  done.peak_kib = usage.ru_maxrss;
   if (WIFEXITED(status)) done.status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) done.signal = WTERMSIG(status);
   return done;

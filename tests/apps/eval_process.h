@@ -34,7 +34,7 @@ struct Finished {
   int signal = 0;
   std::string out, err;
   std::size_t out_bytes = 0;
-  long peak_kib = 0;  // peak resident memory of the process
+  long peak_kib = 0;  // peak resident memory of the program, as last seen while it ran
 };
 
 Finished RunEval(const Launch& launch);
