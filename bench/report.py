@@ -37,10 +37,12 @@ print(f"on this machine: {cpu}, {ctx.get('num_cpus')} cores, {platform.system()}
       f"{platform.release()}, build type RelWithDebInfo (-O2).\n")
 
 rows = per_formula(engine)
-labels = []
+# The formulas in their order in the benchmark (its argument), whatever order the runs took.
+order = {}
 for b in engine["benchmarks"]:
-    if b.get("label") and b["label"] not in labels:
-        labels.append(b["label"])
+    if b.get("label"):
+        order.setdefault(b["label"], int(b["run_name"].split("/")[1]))
+labels = sorted(order, key=order.get)
 print("## Engine against the peer parser (ns per formula)\n")
 print("Median CPU time of nine short repetitions, all in the same run. One-shot is what a "
       "calculator does per key press: compile, bind the registers, evaluate and format the "

@@ -7,9 +7,10 @@ build=${1:-build}
 out=bench-results
 mkdir -p "$out"
 
-# Short runs, repeated: the report takes the median CPU time of the repetitions.
+# Short runs, repeated, the repetitions of all benchmarks interleaved at random so that a burst
+# of load on the machine spreads over all of them: the report takes the median CPU time.
 "$build/bin/engine_bench" --benchmark_repetitions=9 --benchmark_min_time=0.05 \
-  --benchmark_report_aggregates_only=true \
+  --benchmark_report_aggregates_only=true --benchmark_enable_random_interleaving=true \
   --benchmark_out="$out/engine.json" --benchmark_out_format=json
 # CPU instructions per iteration, counted by callgrind where valgrind is installed: the
 # difference of two runs of fixed iteration counts, so start-up and set-up cancel out.
