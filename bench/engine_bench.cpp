@@ -113,12 +113,13 @@ void BM_Compile(benchmark::State& state) {
   state.SetLabel(Formulas()[state.range(0)].label);
 }
 
-// The same with the caller's program reused, as the calculation run of a window can: the
-// compiler then allocates nothing at all.
+// The same with the caller's program reused, as a calculation run that keeps its outcome can:
+// the compiler then allocates nothing at all.
 void BM_CompileReused(benchmark::State& state) {
   const std::string text = CompileText(Formulas()[state.range(0)]);
   Compiler compiler;
   CompiledProgram p;
+  Tally tally(state);
   for (auto _ : state) {
     p.CompileFlag = 0;
     compiler.CompileFormula(text, p);

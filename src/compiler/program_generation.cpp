@@ -71,7 +71,9 @@ class Generator {
   }
 
   // A code that does not fit one byte, or a program that would pass the 16-bit length the
-  // evaluator reads, fails the compilation without a line; the code is skipped.
+  // evaluator reads, fails the compilation without a line; the code is skipped. (Within the
+  // working-text limit a program stays far below that length: every instruction needs a few
+  // characters of marked text.)
   void Emit(int code) {
     if (code < 0 || code > 255 || program_.size() >= kMaxProgramLength) {
       findings_.Fail();
