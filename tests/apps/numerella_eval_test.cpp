@@ -52,6 +52,8 @@ TEST(NumerellaEval, FormulasAndOptions) {
       {{"-x"}, "", 1, "***Errori di Compilazione\n", ""},
       {{"--", "--1"}, "", 1, "***Errori di Compilazione\n", ""},
       {{"--", "-h", "-j"}, "", 1, "***Errori di Compilazione\n***Errori di Compilazione\n", ""},
+      {{"--", "-"}, "5\n", 0, "5\n", ""},
+      {{"-j2"}, "", 1, "***Errori di Compilazione\n", ""},
       {{"--listing", "2*-3"}, "", 1,
        "*** Controllo della Funzione\n* ERR. Scrittura dell'Espressione Errata\n", ""},
       {{"--formula", "y@@@a,b/1.5@a+b+7"}, "", 0, "8.5\n", ""},
