@@ -70,8 +70,10 @@ void Driver::ReadFile(const std::string& name) {
     ReportReadError(name, errno);
     return;
   }
+  // Closed also when a failed write ends the run inside.
+  const std::unique_ptr<const int, void (*)(const int*)> closer(&fd,
+                                                                [](const int* f) { close(*f); });
   ReadStream(fd, name);
-  close(fd);
 }
 
 void Driver::ReadStream(int fd, const std::string& name) {
