@@ -111,7 +111,7 @@ std::vector<std::string> VariedFormulas() {
       "SIN(\x7F)",
       "x y",
   };
-  for (int b = 1; b < 256; ++b) {
+  for (int b = 0; b < 256; ++b) {
     out.push_back(std::string(1, static_cast<char>(b)));
     out.push_back("1+" + std::string(1, static_cast<char>(b)) + "2");
   }
