@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <system_error>
 
 #include "formula_runner.h"
 #include "json_output.h"
@@ -50,6 +51,7 @@ class Driver {
   Output err_;
   FormulaRunner runner_;
   std::unique_ptr<Pipeline> pipeline_;  // with more than one job, for the lines of files
+  bool single_thread_ = false;          // threads were asked for but could not be started
   int status_ = kAllComputed;
 };
 
@@ -77,7 +79,13 @@ void Driver::ReadFile(const std::string& name) {
 }
 
 void Driver::ReadStream(int fd, const std::string& name) {
-  if (options_.jobs > 1 && !pipeline_) pipeline_ = std::make_unique<Pipeline>(options_, out_, err_);
+  if (options_.jobs > 1 && !pipeline_ && !single_thread_) {
+    try {
+      pipeline_ = std::make_unique<Pipeline>(options_, out_, err_);
+    } catch (const std::system_error&) {
+      single_thread_ = true;  // the system gives no more threads: one does the same work
+    }
+  }
   // Answers are written whenever the input has nothing more to give at once, so a program
   // that sends one line and waits gets its answer.
   LineReader reader(fd, LongestKeptLine(options_.whole_formula), [this] {

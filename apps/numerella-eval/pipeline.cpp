@@ -5,13 +5,20 @@ namespace numerella::cli {
 
 Pipeline::Pipeline(const Options& options, Output& out, Output& err)
     : out_(out), err_(err), ring_(2 * static_cast<std::size_t>(options.jobs) + 1) {
-  for (int i = 0; i < options.jobs; ++i) {
-    runners_.push_back(std::make_unique<FormulaRunner>(options));
-    workers_.emplace_back([this, &runner = *runners_.back()] { Work(runner); });
+  try {
+    for (int i = 0; i < options.jobs; ++i) {
+      runners_.push_back(std::make_unique<FormulaRunner>(options));
+      workers_.emplace_back([this, &runner = *runners_.back()] { Work(runner); });
+    }
+  } catch (...) {
+    Stop();  // the threads already started
+    throw;
   }
 }
 
-Pipeline::~Pipeline() {
+Pipeline::~Pipeline() { Stop(); }
+
+void Pipeline::Stop() {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;

@@ -20,6 +20,7 @@ namespace numerella::cli {
 
 class Pipeline {
  public:
+  // Throws std::system_error when the threads cannot be started.
   Pipeline(const Options& options, Output& out, Output& err);
   ~Pipeline();  // stops the workers; batches not yet written are dropped
   Pipeline(const Pipeline&) = delete;
@@ -46,6 +47,8 @@ class Pipeline {
   };
 
   void Work(FormulaRunner& runner);
+  // Ends every worker thread and waits for it.
+  void Stop();
   // Hands the batch being filled to the workers and makes the next slot free to fill.
   void Submit();
   bool OldestDone();

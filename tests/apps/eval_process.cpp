@@ -35,6 +35,10 @@ namespace {
                        static_cast<rlim_t>(launch.file_size_limit)};
     setrlimit(RLIMIT_FSIZE, &limit);
   }
+  if (launch.no_threads) {
+    const rlimit one{1, 1};
+    setrlimit(RLIMIT_NPROC, &one);
+  }
   if (launch.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
     _exit(126);
   }

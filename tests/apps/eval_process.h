@@ -27,6 +27,7 @@ struct Launch {
   bool unprivileged = false;  // when run as root, drop to the user "nobody"
   bool close_input = false;   // start with standard input closed
   bool nonblocking = false;   // standard input and output set to non-blocking
+  bool no_threads = false;    // RLIMIT_NPROC 1 (with unprivileged): no thread can start
 };
 
 struct Finished {

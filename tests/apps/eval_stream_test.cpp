@@ -206,6 +206,18 @@ TEST(NumerellaEval, ThreadsGiveTheSameOutput) {
   }
 }
 
+// When the system gives no threads, one thread does the work.
+TEST(NumerellaEval, ThreadsRefused) {
+  std::string input;
+  for (int i = 0; i < 20000; ++i) input += i % 3 ? "1/3\n" : "1/0\n";
+  const Finished one = RunEval({.args = {}, .input = input});
+  const Finished f =
+      RunEval({.args = {"-j", "4"}, .input = input, .unprivileged = true, .no_threads = true});
+  EXPECT_EQ(f.status, 1);
+  EXPECT_EQ(f.err, "");
+  EXPECT_TRUE(f.out == one.out);
+}
+
 // A program that sends one line and waits gets the answer before it sends the next.
 TEST(NumerellaEval, AnswersComeAtOnce) {
   const std::vector<std::string> arg_sets[] = {{}, {"-j", "2"}, {"--json"}, {"-f", "-"}};
