@@ -1,9 +1,9 @@
 // The screen-free calculation run: compile, bind the registers through the operand map,
 // evaluate, and turn the result into the text the window shows.
 #include "calculation/calculation.h"
+#include "calculation/seven_digits.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -116,12 +116,10 @@ std::string ResultText(Value result) {
   const float f = static_cast<float>(v);
   if (!std::isfinite(f)) return "**************";
   if (f == 0) return "0";
-  // to_chars writes as printf's %.7g does in the "C" locale, whatever locale the program runs
-  // in: the point stays "." under a desktop whose numbers use ",".
-  char buffer[32];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(f),
-                                     std::chars_format::general, 7);
-  std::string text(buffer, written.ptr);
+  // Written as printf's %.7g does in the "C" locale, whatever locale the program runs in: the
+  // point stays "." under a desktop whose numbers use ",".
+  char buffer[16];
+  std::string text(buffer, WriteSevenDigits(f, buffer));
   for (char& c : text) {
     if (c == 'e') c = 'E';
   }

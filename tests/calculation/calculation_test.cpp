@@ -2,10 +2,15 @@
 // runs into a kept outcome that end exactly as fresh ones.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <cstdio>
+#include <limits>
 
 #include "calculation/calculation.h"
+#include "calculation/seven_digits.h"
 #include "evaluator/num_lib.h"
 
 namespace numerella {
@@ -43,9 +48,36 @@ TEST(ResultText, Formats) {
       {0.0001, ".0001"},     {-0.0, "0"},         {Value(), "0"},      {1e-50, "0"},
       {1e39, stars},         {-1e39, stars},      {NAN, stars},       {INFINITY, stars},
       {123456789, "1.234568E+08"}, {0.00001234, "1.234E-05"}, {3.4e38, "3.4E+38"}, {2.0000001, "2"},
+      // Seven digits rounded half to even from the exact single-precision value.
+      {12345675, "1.234568E+07"}, {12345665, "1.234566E+07"}, {9999999.5, "1E+07"},
+      {0.3, ".3"}, {2.5e-5, "2.5E-05"}, {0.000123456789, ".0001234568"}, {-999999.94, "-999999.9"},
+      {std::numeric_limits<float>::max(), "3.402823E+38"}, {1.17549435e-38, "1.175494E-38"},
+      {1.4e-45, "1.401298E-45"},  // the smallest subnormal
       // clang-format on
   };
   for (const auto& [value, text] : cases) EXPECT_EQ(ResultText(value), text) << text;
+}
+
+// The seven digits agree with the library's general formatter at seven digits (printf's
+// "%.7g") on single-precision values across the whole range, both signs, subnormals included.
+TEST(ResultText, SevenDigitsAsTheLibraryWritesThem) {
+  int compared = 0;
+  for (std::uint64_t bits = 1; bits < 0x7F800000; bits += 9973) {
+    for (const std::uint32_t sign : {0u, 0x80000000u}) {
+      const std::uint32_t pattern = static_cast<std::uint32_t>(bits) | sign;
+      float value = 0;
+      std::memcpy(&value, &pattern, sizeof value);
+      char expected[32], written[32];
+      char* end = std::to_chars(expected, expected + sizeof expected,
+                                      static_cast<double>(value), std::chars_format::general, 7)
+                            .ptr;
+      ASSERT_EQ(std::string(written, WriteSevenDigits(value, written)),
+                std::string(expected, static_cast<std::size_t>(end - expected)))
+          << std::hex << pattern;
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 400000);
 }
 
 TEST(Calculation, OutcomesOfTypedFormulas) {
