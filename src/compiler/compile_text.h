@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -79,7 +80,8 @@ class Findings {
     listing_.resize(at + length);
     char* out = listing_.data() + at;
     for (std::string_view part : parts) {
-      for (char c : part) *out++ = c;
+      std::memcpy(out, part.data(), part.size());
+      out += part.size();
     }
     *out = '\r';
   }

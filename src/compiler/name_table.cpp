@@ -54,7 +54,7 @@ void NameTable::Build(std::string_view packed) {
         for (; j > first && *(j - 1) > e; --j) *j = *(j - 1);
         *j = e;
       }
-    } else {
+    } else if (!std::is_sorted(first, last)) {  // equal names are in order already
       std::sort(first, last);
     }
   }

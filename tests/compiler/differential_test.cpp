@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -237,9 +238,14 @@ TEST_F(DifferentialTest, FuzzCorpora) {
   Report("fuzz corpora");
 }
 
+// NUMERELLA_DIFFERENTIAL_SEED and NUMERELLA_DIFFERENTIAL_FORMULAS change the generated set for
+// longer runs by hand.
 TEST_F(DifferentialTest, GeneratedFormulas) {
-  FormulaMaker maker(20261207);
-  for (int i = 0; i < 40000; ++i) {
+  const char* seed = std::getenv("NUMERELLA_DIFFERENTIAL_SEED");
+  const char* formulas = std::getenv("NUMERELLA_DIFFERENTIAL_FORMULAS");
+  FormulaMaker maker(seed ? static_cast<unsigned>(std::atoll(seed)) : 20261207u);
+  const long long count = formulas ? std::atoll(formulas) : 40000;
+  for (long long i = 0; i < count; ++i) {
     const std::string formula = maker.Formula();
     for (bool listing : {false, true}) Compare(formula, listing);
   }
