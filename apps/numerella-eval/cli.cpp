@@ -1,237 +1,169 @@
-// numerella-eval: runs formulas through the engine exactly as the window does and writes
-// what the window would show, or one JSON object per formula.
+// numerella-eval: the run over the sources of formulas, and how it reports what went wrong.
 #include "cli.h"
 
-#include <cmath>
-#include <cstdlib>
-#include <nlohmann/json.hpp>
+#include <fcntl.h>
+#include <unistd.h>
 
-#include "calculation/calculation.h"
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <system_error>
+
+#include "formula_runner.h"
+#include "json_output.h"
+#include "line_reader.h"
+#include "long_line.h"
+#include "output.h"
+#include "pipeline.h"
 
 namespace numerella::cli {
-
-const char kUsage[] =
-    "usage: numerella-eval [--listing] [--formula] [--json] [--let NAME=VALUE]... [FORMULA...]\n"
-    "  Computes each FORMULA, or each line of standard input when none is given.\n"
-    "  --listing        show the compiler's check listing when a formula does not compile\n"
-    "  --formula        each formula is a whole text head@variables@parameters@constants@expr\n"
-    "  --json           write one JSON object per formula\n"
-    "  --let NAME=VALUE give a declared variable or parameter its value (with --formula)\n"
-    "Exit status: 0 every formula computed, 1 some failed, 2 usage error.\n";
-
 namespace {
 
-bool ParseLet(const std::string& text, std::vector<Let>& lets, std::string& error) {
-  const std::size_t eq = text.find('=');
-  if (eq == std::string::npos || eq == 0) {
-    error = "--let needs NAME=VALUE, got '" + text + "'";
-    return false;
-  }
-  const std::string number = text.substr(eq + 1);
-  char* end = nullptr;
-  const double value = std::strtod(number.c_str(), &end);
-  if (number.empty() || *end != '\0' || !std::isfinite(value)) {
-    error = "--let " + text.substr(0, eq) + ": '" + number + "' is not a finite number";
-    return false;
-  }
-  lets.push_back({text.substr(0, eq), value});
-  return true;
-}
-
-// The sections of a formula text are found as the first "@" of what is left.
-std::vector<std::string> DeclaredNames(std::string_view text, int section) {
-  for (int s = 1; s < section; ++s) {
-    const std::size_t at = text.find('@');
-    if (at == std::string_view::npos) return {};
-    text.remove_prefix(at + 1);
-  }
-  std::string names(text.substr(0, text.find('@')));
-  std::erase(names, ' ');
-  std::vector<std::string> out;
-  if (names.empty()) return out;
-  std::size_t start = 0;
-  for (std::size_t comma; (comma = names.find(',', start)) != std::string::npos; start = comma + 1) {
-    out.push_back(names.substr(start, comma - start));
-  }
-  out.push_back(names.substr(start));
-  return out;
-}
-
-// ValueTable indices of the declared variables and parameters that the lets name.
-std::vector<Binding> Bindings(std::string_view text, const std::vector<Let>& lets) {
-  std::vector<Binding> out;
-  if (lets.empty()) return out;
-  std::vector<std::string> slots = DeclaredNames(text, 2);
-  const std::vector<std::string> parameters = DeclaredNames(text, 3);
-  slots.insert(slots.end(), parameters.begin(), parameters.end());
-  for (const Let& let : lets) {
-    for (std::size_t k = 0; k < slots.size(); ++k) {
-      if (slots[k] == let.name) {
-        out.push_back({static_cast<int>(k) + 1, let.value});
-        break;
-      }
-    }
-  }
-  return out;
-}
-
-// Collects the notices of one formula.
-class NoticeList : public NoticeSink {
+class Driver {
  public:
-  void Notice(std::string_view text, std::string_view title) override {
-    entries.push_back({std::string(title), std::string(text)});
+  Driver(const Options& options, int in_fd, int out_fd, int err_fd)
+      : options_(options),
+        in_fd_(in_fd),
+        out_(out_fd, true),
+        err_(err_fd, false),
+        runner_(options) {}
+
+  int Run();
+
+ private:
+  void Reached(int status) { status_ = std::max(status_, status); }
+  void Computed(bool ok) {
+    if (!ok) Reached(kSomeFailed);
   }
-  std::vector<std::pair<std::string, std::string>> entries;
+  void FlushAll() {
+    err_.Flush();
+    out_.Flush();
+  }
+  void ReportReadError(const std::string& name, int error);
+  void ReadFile(const std::string& name);
+  void ReadStream(int fd, const std::string& name);
+  LineReader::Result RunLongLine(LineReader& reader, std::string_view first);
+
+  const Options& options_;
+  int in_fd_;
+  Output out_;
+  Output err_;
+  FormulaRunner runner_;
+  std::unique_ptr<Pipeline> pipeline_;  // with more than one job, for the lines of files
+  bool single_thread_ = false;          // threads were asked for but could not be started
+  int status_ = kAllComputed;
 };
 
-// Texts are Latin-1 bytes; JSON wants UTF-8, which the dump then escapes as \u00XX.
-std::string Latin1ToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (unsigned char c : bytes) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+void Driver::ReportReadError(const std::string& name, int error) {
+  FlushAll();
+  err_.buffer() += "numerella-eval: " + name + ": " + std::strerror(error) + "\n";
+  err_.Flush();
+  Reached(kReadError);
+}
+
+void Driver::ReadFile(const std::string& name) {
+  if (name == "-") {
+    ReadStream(in_fd_, "standard input");
+    return;
+  }
+  const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    ReportReadError(name, errno);
+    return;
+  }
+  // Closed also when a failed write ends the run inside.
+  const std::unique_ptr<const int, void (*)(const int*)> closer(&fd,
+                                                                [](const int* f) { close(*f); });
+  ReadStream(fd, name);
+}
+
+void Driver::ReadStream(int fd, const std::string& name) {
+  if (options_.jobs > 1 && !pipeline_ && !single_thread_) {
+    try {
+      pipeline_ = std::make_unique<Pipeline>(options_, out_, err_);
+    } catch (const std::system_error&) {
+      single_thread_ = true;  // the system gives no more threads: one does the same work
     }
   }
-  return out;
-}
-
-nlohmann::json ValueJson(const Value& v) {
-  if (!v || !std::isfinite(*v)) return nullptr;
-  return *v;
-}
-
-nlohmann::json Codes(const std::string& codes) {
-  nlohmann::json array = nlohmann::json::array();
-  for (std::size_t i = 0; i < codes.size(); ++i) array.push_back(CodeAt(codes, i));
-  return array;
-}
-
-nlohmann::json Values(const std::vector<Value>& values) {
-  nlohmann::json array = nlohmann::json::array();
-  for (const Value& v : values) array.push_back(ValueJson(v));
-  return array;
-}
-
-// What the window shows for an outcome.
-std::string ShownText(const CalculationOutcome& out) {
-  switch (out.kind) {
-    case CalculationOutcome::Kind::kResult: return out.result_text;
-    case CalculationOutcome::Kind::kBlank: return "";
-    default: return out.message;
+  // Answers are written whenever the input has nothing more to give at once, so a program
+  // that sends one line and waits gets its answer.
+  LineReader reader(fd, LongestKeptLine(options_.whole_formula), [this] {
+    if (pipeline_) pipeline_->Drain();
+    FlushAll();
+  });
+  for (;;) {
+    std::string_view line;
+    LineReader::Result result = reader.Next(line);
+    if (result == LineReader::Result::kLine) {
+      if (pipeline_) {
+        pipeline_->Add(line);
+      } else {
+        Computed(runner_.Run(line, out_.buffer(), err_.buffer()));
+        err_.FlushIfFull();
+        out_.FlushIfFull();
+      }
+      continue;
+    }
+    if (pipeline_) pipeline_->Drain();
+    if (result == LineReader::Result::kLongLine) result = RunLongLine(reader, line);
+    if (result == LineReader::Result::kError) ReportReadError(name, reader.error());
+    if (result != LineReader::Result::kLine) break;
   }
+  if (pipeline_ && pipeline_->failed()) Reached(kSomeFailed);
 }
 
-std::string JsonLine(std::string_view input, const CalculationOutcome& out, const Compiler& c,
-                     const NoticeList& notices) {
-  const CompiledProgram& p = out.program;
-  const bool computed = out.kind == CalculationOutcome::Kind::kResult;
-  nlohmann::json messages = nlohmann::json::array();
-  for (const auto& entry : notices.entries) messages.push_back(Latin1ToUtf8(entry.second));
-  nlohmann::ordered_json j;
-  j["input"] = Latin1ToUtf8(input);
-  j["compile_flag"] = p.CompileFlag == 0 ? 0 : -1;
-  j["var_count"] = p.VarCount;
-  j["par_count"] = p.ParCount;
-  j["last_operand"] = p.LastOperand;
-  j["program"] = Codes(p.Program);
-  j["operand_map"] = Codes(p.OperandMap);
-  j["value_table"] = Values(p.ValueTable);
-  j["listing"] = Latin1ToUtf8(out.kind == CalculationOutcome::Kind::kBlank ? "" : c.CompileListing());
-  j["eval_error"] = out.kind == CalculationOutcome::Kind::kEvalFailed;
-  // A failed evaluation still has the value its last instruction left, when that is finite.
-  const bool evaluated = computed || out.kind == CalculationOutcome::Kind::kEvalFailed;
-  j["value"] = evaluated ? ValueJson(out.value) : nullptr;
-  j["registers"] = Values(out.registers);
-  j["text"] = Latin1ToUtf8(ShownText(out));
-  j["messages"] = std::move(messages);
-  return j.dump(-1, ' ', true);
+// A line longer than the reader keeps: its bytes pass through, the input text of a JSON
+// object is written as they come, and a stand-in with the same outcome is computed.
+LineReader::Result Driver::RunLongLine(LineReader& reader, std::string_view first) {
+  LongLine line(options_.whole_formula);
+  const auto take = [&](std::string_view bytes) {
+    line.Add(bytes);
+    if (options_.json) {
+      AppendJsonEscaped(out_.buffer(), bytes);
+      out_.FlushIfFull();
+    }
+  };
+  if (options_.json) out_.buffer() += kJsonInputOpen;
+  take(first);
+  const LineReader::Result result = reader.Rest(take);
+  const std::string stand_in = line.StandIn();
+  const auto to_input = [&line](TextSpan span) { return line.ToInput(span); };
+  Computed(options_.json ? runner_.RunJsonRest(stand_in, out_.buffer(), to_input)
+                         : runner_.Run(stand_in, out_.buffer(), err_.buffer()));
+  return result;
 }
 
-// The listing's carriage returns become line ends; the text ends with exactly one.
-std::string PlainText(const CalculationOutcome& out) {
-  std::string text = ShownText(out);
-  for (char& ch : text) {
-    if (ch == '\r') ch = '\n';
+int Driver::Run() {
+  try {
+    if (options_.sources.empty()) ReadFile("-");
+    for (const Source& source : options_.sources) {
+      if (source.kind == Source::Kind::kFile) {
+        ReadFile(source.text);
+      } else {
+        Computed(runner_.Run(source.text, out_.buffer(), err_.buffer()));
+        err_.FlushIfFull();
+        out_.FlushIfFull();
+      }
+    }
+    FlushAll();
+  } catch (const WriteFailed& failure) {
+    pipeline_.reset();
+    // A reader that has gone away (a closed pipe) ends the run without a word.
+    if (failure.error != EPIPE) {
+      err_.buffer() +=
+          std::string("numerella-eval: standard output: ") + std::strerror(failure.error) + "\n";
+      err_.Flush();
+    }
+    return kWriteError;
   }
-  if (text.empty() || text.back() != '\n') text += '\n';
-  return text;
+  return status_;
 }
 
 }  // namespace
 
-std::optional<Options> ParseArguments(const std::vector<std::string>& args, std::string& error) {
-  Options o;
-  bool options_done = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (options_done || a.rfind("--", 0) != 0) {
-      o.formulas.push_back(a);
-    } else if (a == "--") {
-      options_done = true;
-    } else if (a == "--listing") {
-      o.listing = true;
-    } else if (a == "--formula") {
-      o.whole_formula = true;
-    } else if (a == "--json") {
-      o.json = true;
-    } else if (a == "--help") {
-      o.help = true;
-    } else if (a == "--let" || a.rfind("--let=", 0) == 0) {
-      std::string value;
-      if (a == "--let") {
-        if (i + 1 == args.size()) {
-          error = "--let needs NAME=VALUE";
-          return std::nullopt;
-        }
-        value = args[++i];
-      } else {
-        value = a.substr(6);
-      }
-      if (!ParseLet(value, o.lets, error)) return std::nullopt;
-    } else {
-      error = "unknown option " + a;
-      return std::nullopt;
-    }
-  }
-  return o;
-}
-
-int Run(const Options& options, std::istream& in, std::ostream& out, std::ostream& err) {
-  Compiler compiler;
-  bool failed = false;
-  auto run_one = [&](std::string_view formula) {
-    NoticeList notices;
-    const CalculationOutcome outcome =
-        options.whole_formula
-            ? RunCompileText(compiler, formula, options.listing, Bindings(formula, options.lets),
-                             &notices)
-            : RunFormula(compiler, formula, options.listing, &notices);
-    if (outcome.kind == CalculationOutcome::Kind::kCompileFailed ||
-        outcome.kind == CalculationOutcome::Kind::kEvalFailed) {
-      failed = true;
-    }
-    if (options.json) {
-      out << JsonLine(formula, outcome, compiler, notices) << '\n';
-    } else {
-      for (const auto& [title, text] : notices.entries) err << title << ": " << text << '\n';
-      out << PlainText(outcome);
-    }
-  };
-  if (!options.formulas.empty()) {
-    for (const std::string& f : options.formulas) run_one(f);
-  } else {
-    std::string line;
-    while (std::getline(in, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      run_one(line);
-    }
-  }
-  out.flush();
-  return failed ? 1 : 0;
+int Run(const Options& options, int in_fd, int out_fd, int err_fd) {
+  return Driver(options, in_fd, out_fd, err_fd).Run();
 }
 
 }  // namespace numerella::cli

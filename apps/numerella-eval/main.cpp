@@ -1,19 +1,45 @@
-#include <iostream>
+// numerella-eval: the command line, then the run.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
 
 #include "cli.h"
+#include "options.h"
+#include "output.h"
+
+namespace {
+
+// Writes a fixed text to standard output: 0, or the write-error status with a message.
+int WriteText(const char* text) {
+  numerella::cli::Output out(STDOUT_FILENO, true);
+  out.buffer() = text;
+  try {
+    out.Flush();
+  } catch (const numerella::cli::WriteFailed& failure) {
+    if (failure.error == EPIPE) return numerella::cli::kWriteError;
+    const std::string message =
+        std::string("numerella-eval: standard output: ") + std::strerror(failure.error) + "\n";
+    [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, message.data(), message.size());
+    return numerella::cli::kWriteError;
+  }
+  return numerella::cli::kAllComputed;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  std::ios::sync_with_stdio(false);
-  std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args(argv + 1, argv + argc);
   std::string error;
   const auto options = numerella::cli::ParseArguments(args, error);
   if (!options) {
-    std::cerr << "numerella-eval: " << error << "\n" << numerella::cli::kUsage;
-    return 2;
+    const std::string message = "numerella-eval: " + error + " (see numerella-eval --help)\n";
+    [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, message.data(), message.size());
+    return numerella::cli::kUsageError;
   }
-  if (options->help) {
-    std::cout << numerella::cli::kUsage;
-    return 0;
-  }
-  return numerella::cli::Run(*options, std::cin, std::cout, std::cerr);
+  if (options->help) return WriteText(numerella::cli::kUsage);
+  if (options->version) return WriteText(numerella::cli::kVersion);
+  return numerella::cli::Run(*options, STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO);
 }

@@ -1,107 +1,225 @@
-// numerella-eval: argument handling, plain and JSON output, exit status, and the built program.
+// numerella-eval as a user runs it: arguments, files, output, exit status and error reports.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdio>
-#include <nlohmann/json.hpp>
-#include <sstream>
-#include <tuple>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 
-#include "cli.h"
+#include "eval_process.h"
 
-namespace numerella::cli {
+namespace numerella::cli::test {
 namespace {
 
-struct Outcome {
+std::string TempFile(const std::string& name, const std::string& content) {
+  const std::string path = ::testing::TempDir() + "numerella_eval_" + name;
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+struct Case {
+  std::vector<std::string> args;
+  std::string input;
   int status;
-  std::string out, err;
+  std::string out;
+  std::string err;  // exactly, or when it starts with "~" a part of it
 };
 
-Outcome RunWith(const std::vector<std::string>& args, const std::string& input = "") {
-  std::string error;
-  const auto options = ParseArguments(args, error);
-  if (!options) return {2, "", error};
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  const int status = Run(*options, in, out, err);
-  return {status, out.str(), err.str()};
+void Check(const Case& c, const Finished& f) {
+  EXPECT_EQ(f.status, c.status);
+  EXPECT_EQ(f.out, c.out);
+  if (c.err.starts_with("~")) {
+    EXPECT_NE(f.err.find(c.err.substr(1)), std::string::npos) << f.err;
+  } else {
+    EXPECT_EQ(f.err, c.err);
+  }
 }
 
-// Arguments, standard input, exit status and output; usage errors (status 2) give a message.
-TEST(NumerellaEval, PlainOutputAndStatus) {
-  const std::tuple<std::vector<std::string>, std::string, int, std::string> cases[] = {
+// Formulas from the arguments and from standard input; the options; exit statuses 0 and 1.
+TEST(NumerellaEval, FormulasAndOptions) {
+  const std::string file = TempFile("formulas", "1+1\n\n2*3\r\n1/0");
+  const Case cases[] = {
       // clang-format off
-      {{}, "2*(3+4)^2\n", 0, "98\n"},    {{}, "1+1\r\n2+2\r\n", 0, "2\n4\n"},
-      {{"   "}, "", 0, "\n"},             {{"2*-3"}, "", 1, "***Errori di Compilazione\n"},
-      {{"1", "1/0", "3"}, "", 1, "1\nErrore di Esecuzione\n3\n"},
-      {{"--", "--1"}, "", 1, "***Errori di Compilazione\n"},
-      // The listing's carriage returns become line ends.
+      {{}, "2*(3+4)^2\n", 0, "98\n", ""},   {{}, "1+1\r\n2+2\r\n", 0, "2\n4\n", ""},
+      {{}, "", 0, "", ""},                  {{}, "7", 0, "7\n", ""},
+      // A blank formula or line prints an empty line and counts as computed.
+      {{"   "}, "", 0, "\n", ""},            {{}, "\n \n", 0, "\n\n", ""},
+      {{"2*-3"}, "", 1, "***Errori di Compilazione\n", ""},
+      {{"1", "1/0", "3"}, "", 1, "1\nErrore di Esecuzione\n3\n", ""},
+      // Words with a single dash are formulas, except -h, -V, -f, -j and a lone -.
+      {{"-3+4", "-2^2"}, "", 0, "1\n-4\n", ""},
+      {{"-x"}, "", 1, "***Errori di Compilazione\n", ""},
+      {{"--", "--1"}, "", 1, "***Errori di Compilazione\n", ""},
+      {{"--", "-h", "-j"}, "", 1, "***Errori di Compilazione\n***Errori di Compilazione\n", ""},
+      {{"--", "-"}, "5\n", 0, "5\n", ""},
+      {{"-j2"}, "", 1, "***Errori di Compilazione\n", ""},
       {{"--listing", "2*-3"}, "", 1,
-       "*** Controllo della Funzione\n* ERR. Scrittura dell'Espressione Errata\n"},
-      {{"--formula", "y@@@a,b/1.5@a+b+7"}, "", 0, "8.5\n"},
-      {{"--formula", "--let", "x=2", "--let=k=0.5", "y@x@k@@x*10+k"}, "", 0, "20.5\n"},
-      {{"--formula", "y@x@@@x"}, "", 0, "0\n"},
-      {{"--formula", "no sections"}, "", 1, "***Errori di Compilazione\n"},
-      {{"--bogus"}, "", 2, ""}, {{"--let"}, "", 2, ""}, {{"--let", "x"}, "", 2, ""},
-      {{"--let", "=1"}, "", 2, ""}, {{"--let", "x=abc"}, "", 2, ""},
-      {{"--let", "x=1e999"}, "", 2, ""},
+       "*** Controllo della Funzione\n* ERR. Scrittura dell'Espressione Errata\n", ""},
+      {{"--formula", "y@@@a,b/1.5@a+b+7"}, "", 0, "8.5\n", ""},
+      {{"--formula", "--let", "x=2", "--let=k=0.5", "y@x@k@@x*10+k"}, "", 0, "20.5\n", ""},
+      {{"--formula", "y@x@@@x"}, "", 0, "0\n", ""},
+      {{"--formula", "no sections"}, "", 1, "***Errori di Compilazione\n", ""},
+      // A comma outside a function call makes a list whose value is its first item;
+      // parentheses that are not a call do not group items.
+      {{"1,5", "(1,5)*2", "SUM((1,2),3)"}, "", 0, "1\n1\n6\n", ""},
+      // Sources in command-line order; - and -f - are standard input, read to its end once.
+      {{"1", "-", "3"}, "2\n", 0, "1\n2\n3\n", ""},
+      {{"-f", "-", "9"}, "8\n", 0, "8\n9\n", ""},
+      {{"-f", file}, "", 1, "2\n\n6\nErrore di Esecuzione\n", ""},
+      {{"--file=" + file, "--file", file}, "", 1,
+       "2\n\n6\nErrore di Esecuzione\n2\n\n6\nErrore di Esecuzione\n", ""},
+      {{"-j", "2", "-f", file, "--jobs=3"}, "", 1, "2\n\n6\nErrore di Esecuzione\n", ""},
+      // --program: a line with the program after each answer (empty without a program).
+      {{"--program", "2*(3+4)^2", "x", "", "1/0"}, "", 1,
+       "98\nADD r1 r2 | POW r1 r3 | MUL r0 r1 | EXPR r0\n***Errori di Compilazione\n\n\n\n"
+       "Errore di Esecuzione\nDIV r0 r1 | EXPR r0\n", ""},
+      // A notice of the function library is a line on standard error.
+      {{"C_X2(20003,20000)"}, "", 0, ".5073141\n", "D_X2: Errori nel Calcolo della Funzione\n"},
+      {{"-V"}, "", 0, "numerella-eval (Numerella) " NUMERELLA_VERSION "\n", ""},
+      {{"--version", "1"}, "", 0, "numerella-eval (Numerella) " NUMERELLA_VERSION "\n", ""},
       // clang-format on
   };
-  for (const auto& [args, input, status, out] : cases) {
-    SCOPED_TRACE(args.empty() ? input : args.back());
-    const Outcome o = RunWith(args, input);
-    EXPECT_EQ(o.status, status);
-    EXPECT_EQ(o.out, out);
-    EXPECT_EQ(o.err.empty(), status != 2) << o.err;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.empty() ? c.input : c.args.back());
+    Check(c, RunEval({.args = c.args, .input = c.input}));
   }
-  // A notice of the function library is a line on standard error.
-  const Outcome o = RunWith({"C_X2(20003,20000)"});
-  EXPECT_EQ(o.out + o.err, ".5073141\nD_X2: Errori nel Calcolo della Funzione\n");
+  for (const char* help : {"-h", "--help"}) {
+    const Finished f = RunEval({.args = {"1", help}});
+    EXPECT_EQ(f.status, 0);
+    EXPECT_TRUE(f.out.starts_with("usage: numerella-eval")) << f.out;
+    EXPECT_NE(f.out.find("--jobs"), std::string::npos);
+  }
 }
 
-TEST(NumerellaEval, JsonObjects) {
-  const Outcome o =
-      RunWith({"--json", "2*(3+4)^2", "1/0", "\xE9", "(0-8)^0.5", "1/3", "C_X2(20003,20000)"});
-  EXPECT_EQ(std::tie(o.status, o.err), std::make_tuple(1, ""));
-  std::istringstream lines(o.out);
-  std::vector<nlohmann::json> objects;
-  for (std::string line; std::getline(lines, line);) objects.push_back(nlohmann::json::parse(line));
-  ASSERT_EQ(objects.size(), 6u);
-  EXPECT_EQ(objects[0], nlohmann::json::parse(R"({"input":"2*(3+4)^2","compile_flag":0,
-      "var_count":0,"par_count":0,"last_operand":3,"program":[4,1,2,1,1,3,2,0,1,108,1,0],
-      "operand_map":[1,2,3,4],"value_table":[null,2,3,4,2],"listing":"","eval_error":false,
-      "value":98,"registers":[98,49,4,2],"text":"98","messages":[]})"));
-  // A failed division leaves the dividend, a failed power its base; values round-trip.
-  // clang-format off
-  const std::tuple<int, const char*, nlohmann::json> fields[] = {
-      {1, "eval_error", true}, {1, "value", 1}, {1, "text", "Errore di Esecuzione"},
-      {2, "compile_flag", -1}, {2, "value", nullptr}, {2, "text", "***Errori di Compilazione"},
-      {3, "eval_error", true}, {3, "value", -8},  {4, "value", 1.0 / 3},
-      {5, "messages", nlohmann::json::array({"Errori nel Calcolo della Funzione"})}};
-  // clang-format on
-  for (const auto& [i, key, value] : fields) EXPECT_EQ(objects[i][key], value) << i << key;
-  // Latin-1 bytes are written as \u00XX escapes and the output stays ASCII.
-  EXPECT_NE(o.out.find("\"input\":\"\\u00e9\""), std::string::npos) << o.out;
-  for (unsigned char ch : o.out) EXPECT_LT(ch, 0x80);
-}
-
-// The built program: standard input streamed (none at all gives nothing), exit status, usage.
-TEST(NumerellaEval, BuiltProgram) {
-  const std::string eval = NUMERELLA_EVAL;
-  const auto run = [](const std::string& command) {
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    return Outcome{WEXITSTATUS(pclose(pipe)), out, ""};
+// A usage error is one line on standard error that names the problem and points to --help.
+TEST(NumerellaEval, UsageErrors) {
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{"--bogus"}, "unknown option '--bogus'"},
+      {{"--let"}, "--let needs NAME=VALUE"},
+      {{"--let", "x"}, "--let needs NAME=VALUE, got 'x'"},
+      {{"--let", "=1"}, "got '=1'"},
+      {{"--let", "x=abc"}, "--let x: 'abc' is not a finite number"},
+      {{"--let", "x=1e999"}, "'1e999' is not a finite number"},
+      {{"-j"}, "-j needs a number of threads"},
+      {{"--jobs", "0"}, "from 1 to 64, got '0'"},
+      {{"-j", "65"}, "got '65'"},
+      {{"--jobs=2x"}, "got '2x'"},
+      {{"-f"}, "-f needs a file name"},
+      {{"1", "--file"}, "--file needs a file name"},
   };
-  EXPECT_EQ(
-      run(eval + " --formula < /dev/null; yes '1+2' | head -n 100000 | " + eval + " | uniq -c").out,
-      " 100000 3\n");
-  const Outcome usage = run(eval + " --frobnicate");
-  EXPECT_EQ(usage.status, 2);
-  EXPECT_NE(usage.out.find("usage:"), std::string::npos);
-  EXPECT_EQ(run(eval + " --help").status, 0);
+  for (const auto& [args, problem] : cases) {
+    SCOPED_TRACE(args.back());
+    const Finished f = RunEval({.args = args});
+    EXPECT_EQ(f.status, 2);
+    EXPECT_EQ(f.out, "");
+    EXPECT_TRUE(f.err.starts_with("numerella-eval: ")) << f.err;
+    EXPECT_NE(f.err.find(problem), std::string::npos) << f.err;
+    EXPECT_TRUE(f.err.ends_with(" (see numerella-eval --help)\n")) << f.err;
+    EXPECT_EQ(std::count(f.err.begin(), f.err.end(), '\n'), 1);
+  }
+}
+
+// An input that cannot be read is reported with its name and the system's reason (status
+// 3); the other sources are still computed.
+TEST(NumerellaEval, ReadErrors) {
+  const std::string missing = ::testing::TempDir() + "numerella_eval_missing";
+  unlink(missing.c_str());
+  const std::string locked = TempFile("locked", "1\n");
+  chmod(locked.c_str(), 0);
+  const Case cases[] = {
+      {{"-f", "/"}, "", 3, "", "numerella-eval: /: Is a directory\n"},
+      {{"1", "-f", missing, "1/0"},
+       "",
+       3,
+       "1\nErrore di Esecuzione\n",
+       "numerella-eval: " + missing + ": No such file or directory\n"},
+      {{"-f", locked, "2"}, "", 3, "2\n", "numerella-eval: " + locked + ": Permission denied\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[1]);
+    Check(c, RunEval({.args = c.args, .unprivileged = true}));
+  }
+  // A directory as standard input, with one thread and with two.
+  for (const char* jobs : {"1", "2"}) {
+    Check({{}, "", 3, "", "numerella-eval: standard input: Is a directory\n"},
+          RunEval({.args = {"-j", jobs}, .input_path = "/"}));
+  }
+  // Standard input closed.
+  Check({{"1"}, "", 0, "1\n", ""}, RunEval({.args = {"1"}, .close_input = true}));
+  Check({{}, "", 3, "", "numerella-eval: standard input: Bad file descriptor\n"},
+        RunEval({.args = {}, .close_input = true}));
+}
+
+// A failed write of standard output ends the run with the system's reason and status 4.
+TEST(NumerellaEval, WriteErrors) {
+  std::string many;
+  for (int i = 0; i < 20000; ++i) many += "1/3\n";
+  const std::string full = "numerella-eval: standard output: No space left on device\n";
+  const std::vector<std::string> arg_sets[] = {
+      {"2+2"}, {"--json", "2+2"}, {"-h"}, {"-V"}, {}, {"-j", "2"}, {"--json", "-j", "2"}};
+  for (const auto& args : arg_sets) {
+    SCOPED_TRACE(args.empty() ? "stdin" : args.back());
+    Check({args, "", 4, "", full},
+          RunEval({.args = args, .input = many, .output_path = "/dev/full"}));
+  }
+  // A file size limit: the file holds the first bytes of the output, exactly.
+  const std::string path = ::testing::TempDir() + "numerella_eval_limited";
+  for (const char* jobs : {"1", "2"}) {
+    const Finished f = RunEval(
+        {.args = {"-j", jobs}, .input = many, .output_path = path, .file_size_limit = 1000});
+    EXPECT_EQ(f.status, 4);
+    EXPECT_EQ(f.err,
+              std::string("numerella-eval: standard output: ") + std::strerror(EFBIG) + "\n");
+    std::ifstream file(path, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_EQ(written.size(), 1000u);
+    std::string expected;
+    while (expected.size() < 1000) expected += ".3333333\n";
+    EXPECT_EQ(written, expected.substr(0, 1000));
+  }
+}
+
+// Descriptors that another program left non-blocking are waited on, not taken for errors.
+TEST(NumerellaEval, NonBlockingDescriptors) {
+  const auto slow = [](int fd) {
+    const std::string lines = [] {
+      std::string text;
+      for (int i = 0; i < 50000; ++i) text += "1+1\n";
+      return text;
+    }();
+    usleep(200000);  // nothing to read at first
+    for (std::size_t sent = 0; sent < lines.size(); sent += 4096) {
+      if (write(fd, lines.data() + sent, std::min<std::size_t>(4096, lines.size() - sent)) < 0)
+        return;
+    }
+  };
+  for (const char* jobs : {"1", "2"}) {
+    const Finished f = RunEval({.args = {"-j", jobs}, .feed = slow, .nonblocking = true});
+    EXPECT_EQ(f.status, 0);
+    EXPECT_EQ(f.err, "");
+    EXPECT_EQ(f.out_bytes, 100000u);
+  }
+}
+
+// A reader that goes away ends the run at once and quietly: by SIGPIPE, or with status 4
+// and no message when SIGPIPE is ignored.
+TEST(NumerellaEval, ClosedPipe) {
+  const auto endless = [](int fd) {
+    const std::string lines(4096, '\n');
+    while (write(fd, lines.data(), lines.size()) > 0) {
+    }
+  };
+  for (const char* jobs : {"1", "2"}) {
+    const Finished f = RunEval({.args = {"-j", jobs}, .feed = endless, .close_output_after = 1});
+    EXPECT_EQ(f.signal, SIGPIPE);
+    EXPECT_EQ(f.err, "");
+    const Finished g = RunEval(
+        {.args = {"-j", jobs}, .feed = endless, .close_output_after = 1, .ignore_sigpipe = true});
+    EXPECT_EQ(g.status, 4);
+    EXPECT_EQ(g.err, "");
+  }
 }
 
 }  // namespace
-}  // namespace numerella::cli
+}  // namespace numerella::cli::test
