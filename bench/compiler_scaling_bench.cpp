@@ -66,7 +66,8 @@ std::vector<std::string> PlainNames(std::size_t count) {
   std::vector<std::string> names;
   for (std::size_t k = 0; k < count; ++k) {
     std::string name(4, 'A');
-    for (std::size_t i = 0, rest = k; i < 4; ++i, rest /= 26) name[3 - i] = static_cast<char>('A' + rest % 26);
+    for (std::size_t i = 0, rest = k; i < 4; ++i, rest /= 26)
+      name[3 - i] = static_cast<char>('A' + rest % 26);
     names.push_back(name);
   }
   return names;
@@ -89,35 +90,44 @@ std::string Make(int shape, std::size_t n) {
       return Typed(std::string(depth, '(') + "1" + std::string(depth, ')') +
                    std::string(n - 1 - 2 * depth, ' '));
     }
-    case 1: return Typed(Shape("(", '+', "1)", n));                // a run of unary signs
-    case 2: return Typed(Shape("1", ' ', "+1", n));                // a long run of blanks
-    case 3: return Typed(Repeat("SINCOSTANLOG", n - 3) + "(1)");   // a chain of function names
-    case 4: {                                                       // 100 operands, long names
+    case 1:
+      return Typed(Shape("(", '+', "1)", n));  // a run of unary signs
+    case 2:
+      return Typed(Shape("1", ' ', "+1", n));  // a long run of blanks
+    case 3:
+      return Typed(Repeat("SINCOSTANLOG", n - 3) + "(1)");  // a chain of function names
+    case 4: {                                               // 100 operands, long names
       const std::size_t width = n / 100 - 1;
       std::string s;
-      for (int i = 0; i < 100; ++i) s.append(i ? "+" : "").append(width, static_cast<char>('A' + i % 26));
+      for (int i = 0; i < 100; ++i)
+        s.append(i ? "+" : "").append(width, static_cast<char>('A' + i % 26));
       return Typed(s);
     }
-    case 5: return Typed(Repeat("1+*(", n));                       // errors everywhere
-    case 6: return Typed(Repeat("1+", n - 1) + "1");               // plain sums, up to the limit
-    case 7: return Declared(CollidingNames(3 * ((n + 1) / 5)), n);  // names that collide
-    case 8: return Declared(PlainNames(3 * ((n + 1) / 5)), n);     // many distinct names
-    case 9: return "y@" + std::string(n, ',') + "@@@1";            // empty names, each listed
-    case 10: {                                                      // constants and their values
+    case 5:
+      return Typed(Repeat("1+*(", n));  // errors everywhere
+    case 6:
+      return Typed(Repeat("1+", n - 1) + "1");  // plain sums, up to the limit
+    case 7:
+      return Declared(CollidingNames(3 * ((n + 1) / 5)), n);  // names that collide
+    case 8:
+      return Declared(PlainNames(3 * ((n + 1) / 5)), n);  // many distinct names
+    case 9:
+      return "y@" + std::string(n, ',') + "@@@1";  // empty names, each listed
+    case 10: {                                     // constants and their values
       const std::vector<std::string> names = PlainNames(n / 10);
       const std::string list = Join(names, 0, ',', n / 2);
       const std::string values = Repeat("1.5,", n - list.size() - 1);
       return "y@@@" + list + "/" + values + "@" + Join(names, 0, '+', 300);
     }
-    default: return "";
+    default:
+      return "";
   }
 }
 
-const char* const kShapeNames[] = {"nesting",        "unary_signs", "blanks",
-                                   "function_names", "long_names",  "errors_listed",
-                                   "operators",      "colliding_declared_names",
-                                   "declared_names", "empty_declared_names",
-                                   "constants"};
+const char* const kShapeNames[] = {
+    "nesting",        "unary_signs",          "blanks",    "function_names",
+    "long_names",     "errors_listed",        "operators", "colliding_declared_names",
+    "declared_names", "empty_declared_names", "constants"};
 constexpr int kShapes = sizeof kShapeNames / sizeof kShapeNames[0];
 
 // Shapes whose errors are worth listing: the listing is asked for. The colliding names are

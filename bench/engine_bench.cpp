@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "allocation_count.h"
 #include "calculation/calculation.h"
 #include "compiler/compile_formula.h"
 #include "evaluator/evaluate.h"
-#include "allocation_count.h"
 #include "peer_functions.h"
 
 namespace numerella::bench {
@@ -60,8 +60,8 @@ class Tally {
     state_.counters["allocs"] =
         benchmark::Counter(static_cast<double>(Allocations() - allocations_), per_iteration);
     if (counter_.available()) {
-      state_.counters["instructions"] = benchmark::Counter(
-          static_cast<double>(counter_.Read() - instructions_), per_iteration);
+      state_.counters["instructions"] =
+          benchmark::Counter(static_cast<double>(counter_.Read() - instructions_), per_iteration);
     }
   }
 

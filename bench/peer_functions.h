@@ -2,7 +2,6 @@
 // both evaluators compute the same formulas.
 #pragma once
 
-
 namespace mu {
 class Parser;
 }

@@ -6,14 +6,14 @@
 // failed evaluations; every dialog they raise is answered at once.
 #include <QAction>
 #include <QApplication>
-#include <QPlainTextEdit>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <ctime>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -32,8 +32,8 @@ long ResidentKiB() {
 }
 
 const char* const kFormulas[] = {
-    "2*(3+4)^2",  "SIN(0.5)^2+COS(0.5)^2", "1/0",         "(1+",   "C_N(1.96,0,1)",
-    "x+1",        "SUM(1,2,3,4,5,6,7,8,9,10)", "LOG(-1)", "GAM(5)", "D_B(3,10,0.3)+C_T(2.015,5)",
+    "2*(3+4)^2", "SIN(0.5)^2+COS(0.5)^2",     "1/0",     "(1+",    "C_N(1.96,0,1)",
+    "x+1",       "SUM(1,2,3,4,5,6,7,8,9,10)", "LOG(-1)", "GAM(5)", "D_B(3,10,0.3)+C_T(2.015,5)",
 };
 
 void RunCalculations(numerella::FrmMain& window, QPlainTextEdit& box, QAction& listing, int n) {
@@ -80,8 +80,8 @@ double KeystrokeMedianMs(QWidget& window, QPlainTextEdit& box, int length, int k
 void PrintKeystrokeTimes(QWidget& window, QPlainTextEdit& box) {
   const double short_ms = KeystrokeMedianMs(window, box, 20, 41);
   const double long_ms = KeystrokeMedianMs(window, box, 64 * 1024, 21);
-  std::printf("keystroke_20_chars_ms=%.3f keystroke_64KiB_ms=%.3f keystroke_ratio=%.1f\n",
-              short_ms, long_ms, long_ms / short_ms);
+  std::printf("keystroke_20_chars_ms=%.3f keystroke_64KiB_ms=%.3f keystroke_ratio=%.1f\n", short_ms,
+              long_ms, long_ms / short_ms);
 }
 
 }  // namespace
@@ -105,10 +105,10 @@ int main(int argc, char** argv) {
   const long after_1000 = ResidentKiB();
   const auto calc_start = std::chrono::steady_clock::now();
   RunCalculations(window, *box, *listing, 9000);
-  const double per_calc_us = std::chrono::duration<double, std::micro>(
-                                 std::chrono::steady_clock::now() - calc_start)
-                                 .count() /
-                             9000;
+  const double per_calc_us =
+      std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - calc_start)
+          .count() /
+      9000;
   const long after_10000 = ResidentKiB();
   std::printf(
       "main_to_shown_ms=%.1f rss_after_start_KiB=%ld rss_after_1000_calculations_KiB=%ld "

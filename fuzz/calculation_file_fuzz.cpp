@@ -14,8 +14,8 @@
 #include <cstring>
 #include <string>
 
-#include "require.h"
 #include "main_window/calculation_file.h"
+#include "require.h"
 
 namespace {
 
@@ -76,8 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size >= 5 && data[0] == 0xFF) {
     const std::uint64_t file_size = (std::uint64_t{data[1]} << 16) | (data[2] << 8) | data[3];
     const std::size_t head = std::min<std::size_t>(data[4], size - 5);
-    RepeatingDevice device(std::string(bytes + 5, head), std::string(bytes + 5 + head, size - 5 - head),
-                           file_size);
+    RepeatingDevice device(std::string(bytes + 5, head),
+                           std::string(bytes + 5 + head, size - 5 - head), file_size);
     history = ReadCalculationFile(device);
     taken = static_cast<qint64>(device.given());
   } else {

@@ -49,7 +49,8 @@ inline void CheckSameAsPrevious(std::string_view formula, bool listing) {
   static Compiler product;
   static reference::Compiler previous;
   reference::DifferentialCount count;
-  const std::string difference = reference::CompareCompilers(product, previous, formula, listing, count);
+  const std::string difference =
+      reference::CompareCompilers(product, previous, formula, listing, count);
   if (!difference.empty()) std::fprintf(stderr, "%s\n", difference.c_str());
   Require(difference.empty(), "same outputs as the previous compiler");
 }
@@ -65,8 +66,8 @@ inline void CheckErrorSpan(const Compiler& compiler, std::size_t formula_size, i
             "the error span lies inside the formula");
   }
   const std::string& text = compiler.CompileListing();
-  const bool error_listed = text.find("* ERR.") != std::string::npos ||
-                            text.find("* Nome ") != std::string::npos;
+  const bool error_listed =
+      text.find("* ERR.") != std::string::npos || text.find("* Nome ") != std::string::npos;
   if (listing && flag == -1 && error_listed && text.find("Separatori") == std::string::npos) {
     Require(span.has_value(), "a listed error has a place");
   }

@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "../tests/message_window/reference_wrap.h"
-#include "require.h"
 #include "message_window/text_wrap.h"
+#include "require.h"
 
 namespace {
 

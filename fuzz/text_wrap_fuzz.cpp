@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "require.h"
 #include "message_window/text_wrap.h"
+#include "require.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;

@@ -76,8 +76,7 @@ int main(int argc, char** argv) {
     QApplication::installTranslator(&qt_texts);
   }
 
-  const numerella::StartRequest request =
-      numerella::ParseStartArguments(QApplication::arguments());
+  const numerella::StartRequest request = numerella::ParseStartArguments(QApplication::arguments());
   if (const int status = AnswerWithoutWindow(request); status >= 0) return status;
 
   numerella::QtPlatformServices platform;

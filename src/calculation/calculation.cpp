@@ -1,12 +1,12 @@
 // The screen-free calculation run: compile, bind the registers through the operand map,
 // evaluate, and turn the result into the text the window shows.
 #include "calculation/calculation.h"
-#include "calculation/seven_digits.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "calculation/seven_digits.h"
 #include "evaluator/evaluate.h"
 
 namespace numerella {
@@ -14,7 +14,9 @@ namespace {
 
 constexpr char kCompileHeader[] = "y@ @ @ @";
 
-bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
+bool IsBlank(std::string_view text) {
+  return text.find_first_not_of(' ') == std::string_view::npos;
+}
 
 // Back to a fresh outcome, keeping the memory.
 void Reset(CalculationOutcome& out) {

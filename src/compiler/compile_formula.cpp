@@ -91,8 +91,10 @@ void Compiler::CompileFormula(std::string_view formula, CompiledProgram& program
     program.ParCount = 0;
     listing_.clear();
     Span where{0, 0};
-    if (split) where = {offset_of(sections[too_long]), offset_of(sections[too_long]) +
-                                                           static_cast<std::uint32_t>(sections[too_long].size())};
+    if (split)
+      where = {
+          offset_of(sections[too_long]),
+          offset_of(sections[too_long]) + static_cast<std::uint32_t>(sections[too_long].size())};
     if (findings.Error(where)) {
       findings.Line({split ? "* ERR. Espressione piu` Lunga di 32767 Caratteri"
                            : "* ERR. Mancano i Separatori @ della Formula"});

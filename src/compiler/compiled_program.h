@@ -56,14 +56,14 @@ inline int CodeAt(std::string_view codes, std::size_t i) {
 // Instruction codes.
 
 enum Opcode : int {
-  kOpPower = 1,             // L ^ R
-  kOpMultiply = 2,          // L * R
-  kOpDivide = 3,            // L / R
-  kOpAdd = 4,               // L + R
-  kOpSubtract = 5,          // L - R
-  kOpFirstCall = 10,        // codes from here on are call instructions; 10 + f calls function f
-  kOpWholeExpression = 108, // passes its first register unchanged; the last instruction
-  kOpNegation = 109,        // negates its first register; never produced by the compiler
+  kOpPower = 1,              // L ^ R
+  kOpMultiply = 2,           // L * R
+  kOpDivide = 3,             // L / R
+  kOpAdd = 4,                // L + R
+  kOpSubtract = 5,           // L - R
+  kOpFirstCall = 10,         // codes from here on are call instructions; 10 + f calls function f
+  kOpWholeExpression = 108,  // passes its first register unchanged; the last instruction
+  kOpNegation = 109,         // negates its first register; never produced by the compiler
 };
 
 // The function number that the whole-expression instruction carries (108 = 10 + 98).
@@ -132,14 +132,14 @@ struct IntrinsicInfo {
 inline constexpr int kFunctionCount = 32;
 
 inline constexpr std::array<IntrinsicInfo, kFunctionCount> kIntrinsics = {{
-    {0, "ABS", 1},    {1, "SQR", 1},    {2, "EXP", 1},    {3, "LOG", 1},
-    {4, "ASIN", 1},   {5, "ACOS", 1},   {6, "ATAN", 1},   {7, "SIN", 1},
-    {8, "COS", 1},    {9, "TAN", 1},    {10, "SGN", 1},   {11, "LNGAM", 1},
-    {12, "GAM", 1},   {13, "SUM", kAnyCount}, {14, "AVG", kAnyCount}, {15, "STD", kAnyCount},
-    {16, "D_B", 3},   {17, "C_B", 3},   {18, "D_P", 2},   {19, "C_P", 2},
-    {20, "D_N", 3},   {21, "C_N", 3},   {22, "D_X2", 2},  {23, "C_X2", 2},
-    {24, "D_T", 2},   {25, "C_T", 2},   {26, "D_F", 3},   {27, "C_F", 3},
-    {28, "P", 1},     {29, "Q", 1},     {30, "A", 1},     {31, "INT", 1},
+    {0, "ABS", 1},  {1, "SQR", 1},          {2, "EXP", 1},          {3, "LOG", 1},
+    {4, "ASIN", 1}, {5, "ACOS", 1},         {6, "ATAN", 1},         {7, "SIN", 1},
+    {8, "COS", 1},  {9, "TAN", 1},          {10, "SGN", 1},         {11, "LNGAM", 1},
+    {12, "GAM", 1}, {13, "SUM", kAnyCount}, {14, "AVG", kAnyCount}, {15, "STD", kAnyCount},
+    {16, "D_B", 3}, {17, "C_B", 3},         {18, "D_P", 2},         {19, "C_P", 2},
+    {20, "D_N", 3}, {21, "C_N", 3},         {22, "D_X2", 2},        {23, "C_X2", 2},
+    {24, "D_T", 2}, {25, "C_T", 2},         {26, "D_F", 3},         {27, "C_F", 3},
+    {28, "P", 1},   {29, "Q", 1},           {30, "A", 1},           {31, "INT", 1},
 }};
 
 // The longest function name.
@@ -199,9 +199,8 @@ constexpr bool ShowsFunction(const char* const (&lines)[N], const IntrinsicInfo&
       const std::string_view list = line.substr(open + 1, close - open - 1);
       int commas = 0;
       for (char c : list) commas += c == ',' ? 1 : 0;
-      const bool fits = info.arguments == kAnyCount
-                            ? list.find("...") != std::string_view::npos
-                            : !list.empty() && commas + 1 == info.arguments;
+      const bool fits = info.arguments == kAnyCount ? list.find("...") != std::string_view::npos
+                                                    : !list.empty() && commas + 1 == info.arguments;
       if (fits) return true;
     }
   }
@@ -234,8 +233,8 @@ struct Instruction {
   std::size_t length = 0;  // how far the evaluator moves on: 3 for an operator, 2 + n for a call
                            // (3 when n is 0), never past the end of the program
   int code = 0;
-  int count = 0;           // registers the instruction names: 2 for an operator, n for a call
-  bool complete = false;   // every code of it lies inside the program and a call has n >= 1
+  int count = 0;          // registers the instruction names: 2 for an operator, n for a call
+  bool complete = false;  // every code of it lies inside the program and a call has n >= 1
 };
 
 // The instruction that starts at position at (at < program size).

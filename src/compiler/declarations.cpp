@@ -21,7 +21,8 @@ void PackItems(std::uint32_t s, std::size_t from, std::size_t to, Declarations& 
   for (std::size_t k = from; k <= to; ++k) {
     if (k < to && text[k] != ',') continue;
     const std::string_view item = text.substr(start, k - start);
-    d.declared.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(item.size()), s});
+    d.declared.push_back(
+        {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(item.size()), s});
     const std::string_view cut = item.substr(0, kNameWidth);
     d.names.append(cut);
     d.names.append(kNameWidth - cut.size(), ' ');
@@ -86,8 +87,8 @@ bool CheckOneName(const Declarations& d, int slot_index, int i, Findings& findin
     error = true;
     const std::size_t at = name.begin + k;
     if (findings.Error(PlaceOf(d, name, at, at + 1, findings))) {
-      findings.Line({"* ERR. ", text, "  ", std::string_view(&upper, 1), "   ",
-                     "Carattere NON Valido"});
+      findings.Line(
+          {"* ERR. ", text, "  ", std::string_view(&upper, 1), "   ", "Carattere NON Valido"});
     }
   }
   return error;
@@ -110,8 +111,8 @@ void CheckClashes(const Declarations& d, int first, int count, int others_first,
                   Findings& findings) {
   for (int i = 0; i < count; ++i) {
     const std::string_view slot = SlotText(d, first + i);
-    const int found = d.table.FirstSlot(SlotKey(slot.data()), others_first + 1,
-                                        others_first + others_count);
+    const int found =
+        d.table.FirstSlot(SlotKey(slot.data()), others_first + 1, others_first + others_count);
     if (found == 0) continue;
     const int position = (found - 1 - others_first) * kNameWidth + 1;
     if (findings.Error(PlaceOfItem(d, d.declared[first + i], findings))) {
@@ -189,8 +190,9 @@ void ReadDeclarations(const std::string_view (&sections)[3], const std::uint32_t
   // The constants: names before the first "/", value texts after it.
   const std::size_t slash = consts.text.find('/');
   const std::size_t names_end = slash == std::string::npos ? consts.text.size() : slash;
-  const std::string_view values =
-      slash == std::string::npos ? std::string_view() : std::string_view(consts.text).substr(slash + 1);
+  const std::string_view values = slash == std::string::npos
+                                      ? std::string_view()
+                                      : std::string_view(consts.text).substr(slash + 1);
 
   d.var_count = CountItems(vars.text);
   d.par_count = CountItems(pars.text);

@@ -108,9 +108,11 @@ class WorkingTextBuilder {
   // is never closed.
   void CheckParentheses(std::uint32_t offset, Findings& findings) const {
     if (opened_ == closed_) return;
-    const auto at = offset + static_cast<std::uint32_t>(opened_ > closed_ ? first_unclosed_ : first_unopened_);
+    const auto at =
+        offset + static_cast<std::uint32_t>(opened_ > closed_ ? first_unclosed_ : first_unopened_);
     if (findings.Error({at, at + 1})) {
-      findings.Line({"* ERR. ", BlankSigned(opened_), "Parentesi Aperte e ", BlankSigned(closed_), " Chiuse"});
+      findings.Line({"* ERR. ", BlankSigned(opened_), "Parentesi Aperte e ", BlankSigned(closed_),
+                     " Chiuse"});
     }
   }
 
@@ -270,7 +272,8 @@ class Scanner {
   // earlier literal whose internal name it spells ("@@" and two digits).
   bool Name(std::string_view name, Span where) {
     if (name.size() > kNameWidth) {
-      if (findings_.Error(where)) findings_.Line({"* ERR. ", name, " Espressione Variabile Errata"});
+      if (findings_.Error(where))
+        findings_.Line({"* ERR. ", name, " Espressione Variabile Errata"});
       name = name.substr(0, kNameWidth);
     }
     char padded[kNameWidth] = {' ', ' ', ' ', ' '};
@@ -294,13 +297,15 @@ class Scanner {
       // Reported once; the operand gets no code, and the compilation fails.
       if (!slot_overflow_reported_) {
         slot_overflow_reported_ = true;
-        if (findings_.Error(where)) findings_.Line({"* ERR. Troppi Nomi e Costanti (al massimo 255)"});
+        if (findings_.Error(where))
+          findings_.Line({"* ERR. Troppi Nomi e Costanti (al massimo 255)"});
       }
       findings_.Fail();
     } else {
       operand_map_.push_back(static_cast<char>(slot));
     }
-    work_.symbols.push_back({Symbol::kOperand, 0, 0, static_cast<std::uint16_t>(work_.last_ordinal), where});
+    work_.symbols.push_back(
+        {Symbol::kOperand, 0, 0, static_cast<std::uint16_t>(work_.last_ordinal), where});
   }
 
   const Declarations& d_;

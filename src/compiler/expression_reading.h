@@ -35,15 +35,15 @@ struct Symbol {
 
 // The expression's working memory, kept by the compiler between compilations.
 struct ExpressionWork {
-  std::string text;                  // the working text with function marks
-  std::vector<std::uint32_t> at;     // per character of text: its formula offset
+  std::string text;               // the working text with function marks
+  std::vector<std::uint32_t> at;  // per character of text: its formula offset
   std::vector<Symbol> symbols;
   std::vector<double> literal_values;  // the value of each numeric literal, in order
   // Per ordinal below 100, written as the operands are read: the operand's slot when it is a
   // literal, else 0.
   std::array<int, kMaxOperands> literal_slot{};
-  std::string upper;                 // a literal in upper case, for its listing line
-  int last_ordinal = -1;             // ordinal of the last operand (number of operands - 1)
+  std::string upper;      // a literal in upper case, for its listing line
+  int last_ordinal = -1;  // ordinal of the last operand (number of operands - 1)
 };
 
 // Checks the parentheses, builds the working text and reads it into symbols, giving every

@@ -67,8 +67,8 @@ bool TooLarge(std::string_view unsigned_number) {
 }
 
 // The powers of ten that a double holds exactly.
-constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // Most literals are digits with at most one "." and no exponent, 15 digits at most: the digits
 // make a whole number below 2^53, and one division by an exact power of ten rounds it

@@ -177,7 +177,8 @@ class Generator {
     const int expected = kIntrinsics[f].arguments == kAnyCount ? n : kIntrinsics[f].arguments;
     if (expected != n && findings_.Error(call)) {
       findings_.Line({"* ERR. ", BlankSigned(n), " Argoment", n == 1 ? "o" : "i",
-                      " nella Funzione ", PaddedName(f, buffer), " Invece di ", BlankSigned(expected)});
+                      " nella Funzione ", PaddedName(f, buffer), " Invece di ",
+                      BlankSigned(expected)});
     }
   }
 

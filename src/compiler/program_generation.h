@@ -29,8 +29,8 @@ struct Item {
 // A "(" that is still open: a call of function f (f >= 0) or a plain group (f = -1).
 struct OpenGroup {
   int function = -1;
-  Item before;                // the operator that stands before the group in its parent
-  std::uint32_t call_begin;   // where the call's function name was written
+  Item before;               // the operator that stands before the group in its parent
+  std::uint32_t call_begin;  // where the call's function name was written
   std::size_t item_base = 0;
 };
 

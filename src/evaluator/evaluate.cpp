@@ -24,12 +24,18 @@ namespace {
 // outside the operator set leaves x as it is.
 inline double Operate(int code, double x, double second) {
   switch (code) {
-    case kOpPower: return Pow(x, second).value();
-    case kOpMultiply: return x * second;
-    case kOpDivide: return x / second;  // x / 0 is never finite: the step fails
-    case kOpAdd: return x + second;
-    case kOpSubtract: return x - second;
-    default: return x;
+    case kOpPower:
+      return Pow(x, second).value();
+    case kOpMultiply:
+      return x * second;
+    case kOpDivide:
+      return x / second;  // x / 0 is never finite: the step fails
+    case kOpAdd:
+      return x + second;
+    case kOpSubtract:
+      return x - second;
+    default:
+      return x;
   }
 }
 
@@ -40,10 +46,16 @@ inline void Execute(int code, Machine& m) {
     case kOpMultiply:
     case kOpDivide:
     case kOpAdd:
-    case kOpSubtract: m.SetX(Operate(code, m.x, m.second)); return;
-    case kOpWholeExpression: return;
-    case kOpNegation: m.SetX(-m.x); return;
-    default: break;
+    case kOpSubtract:
+      m.SetX(Operate(code, m.x, m.second));
+      return;
+    case kOpWholeExpression:
+      return;
+    case kOpNegation:
+      m.SetX(-m.x);
+      return;
+    default:
+      break;
   }
   const unsigned f = static_cast<unsigned>(FunctionOfCode(code));
   if (f < static_cast<unsigned>(kFunctionCount)) kIntrinsicFunctions[f](m);
@@ -237,8 +249,8 @@ Value Evaluate(std::string_view program, std::vector<Value>& operand_values, int
   return Run(program, operand_values, eval_error, notices, true);
 }
 
-Value EvaluateChecked(std::string_view program, std::vector<Value>& operand_values,
-                      int& eval_error, NoticeSink* notices) {
+Value EvaluateChecked(std::string_view program, std::vector<Value>& operand_values, int& eval_error,
+                      NoticeSink* notices) {
   return Run(program, operand_values, eval_error, notices, false);
 }
 

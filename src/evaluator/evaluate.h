@@ -18,7 +18,7 @@ Value Evaluate(std::string_view program, std::vector<Value>& operand_values, int
 // The same run, always through the loop that checks every code as it comes (the one Evaluate
 // takes for programs that are not whole or registers that are not all finite). For tests that
 // hold the two loops to the same results.
-Value EvaluateChecked(std::string_view program, std::vector<Value>& operand_values,
-                      int& eval_error, NoticeSink* notices = nullptr);
+Value EvaluateChecked(std::string_view program, std::vector<Value>& operand_values, int& eval_error,
+                      NoticeSink* notices = nullptr);
 
 }  // namespace numerella

@@ -57,12 +57,12 @@ struct Named {
 };
 
 inline constexpr Named kByName[] = {
-    {"ABS", FnAbs},   {"SQR", FnSqr},     {"EXP", FnExp},   {"LOG", FnLog},   {"ASIN", FnAsin},
-    {"ACOS", FnAcos}, {"ATAN", FnAtan},   {"SIN", FnSin},   {"COS", FnCos},   {"TAN", FnTan},
-    {"SGN", FnSgn},   {"LNGAM", FnLnGam}, {"GAM", FnGam},   {"SUM", FnSum},   {"AVG", FnAvg},
-    {"STD", FnStd},   {"D_B", FnDB},      {"C_B", FnCB},    {"D_P", FnDP},    {"C_P", FnCP},
-    {"D_N", FnDN},    {"C_N", FnCN},      {"D_X2", FnDX2},  {"C_X2", FnCX2},  {"D_T", FnDT},
-    {"C_T", FnCT},    {"D_F", FnDF},      {"C_F", FnCF},    {"P", FnP},       {"Q", FnQ},
+    {"ABS", FnAbs},   {"SQR", FnSqr},     {"EXP", FnExp},  {"LOG", FnLog},  {"ASIN", FnAsin},
+    {"ACOS", FnAcos}, {"ATAN", FnAtan},   {"SIN", FnSin},  {"COS", FnCos},  {"TAN", FnTan},
+    {"SGN", FnSgn},   {"LNGAM", FnLnGam}, {"GAM", FnGam},  {"SUM", FnSum},  {"AVG", FnAvg},
+    {"STD", FnStd},   {"D_B", FnDB},      {"C_B", FnCB},   {"D_P", FnDP},   {"C_P", FnCP},
+    {"D_N", FnDN},    {"C_N", FnCN},      {"D_X2", FnDX2}, {"C_X2", FnCX2}, {"D_T", FnDT},
+    {"C_T", FnCT},    {"D_F", FnDF},      {"C_F", FnCF},   {"P", FnP},      {"Q", FnQ},
     {"A", FnA},       {"INT", FnInt},
 };
 static_assert(std::size(kByName) == kFunctionCount, "one implementation per function");

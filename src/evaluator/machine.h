@@ -24,11 +24,11 @@ class NoticeSink {
 inline constexpr int kMaxListArguments = 254;
 
 struct Machine {
-  double x = 0;          // the current value: first argument, then the result
-  bool x_empty = true;   // the current value is empty (x is then 0)
-  double second = 0;     // second operand of an operator; also the cell B of LNGAM and GAM
-  int n = 0;             // argument count of the call being executed
-  int list_size = 0;     // positions of the argument list: 1 .. list_size
+  double x = 0;         // the current value: first argument, then the result
+  bool x_empty = true;  // the current value is empty (x is then 0)
+  double second = 0;    // second operand of an operator; also the cell B of LNGAM and GAM
+  int n = 0;            // argument count of the call being executed
+  int list_size = 0;    // positions of the argument list: 1 .. list_size
 
   // Scratch values of the functions; they persist from instruction to instruction.
   Real K, N, P, Q, M, S, H, HA, HB, R, L, y;

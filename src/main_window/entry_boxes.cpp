@@ -39,16 +39,16 @@ QMenu* CopyMenu(QWidget* parent, bool has_selection, const std::function<void()>
                 const std::function<void()>& select_all) {
   auto* menu = new QMenu(parent);
   menu->setObjectName(QStringLiteral("MenuCopia"));
-  QAction* copy_action = menu->addAction(
-      QStringLiteral("&Copia\t") + QKeySequence(QKeySequence::Copy).toString(
-                                       QKeySequence::NativeText));
+  QAction* copy_action =
+      menu->addAction(QStringLiteral("&Copia\t") +
+                      QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText));
   copy_action->setObjectName(QStringLiteral("Copia"));
   copy_action->setEnabled(has_selection);
   QObject::connect(copy_action, &QAction::triggered, parent, copy);
   menu->addSeparator();
-  QAction* all_action = menu->addAction(
-      QStringLiteral("Seleziona &tutto\t") + QKeySequence(QKeySequence::SelectAll).toString(
-                                                 QKeySequence::NativeText));
+  QAction* all_action =
+      menu->addAction(QStringLiteral("Seleziona &tutto\t") +
+                      QKeySequence(QKeySequence::SelectAll).toString(QKeySequence::NativeText));
   all_action->setObjectName(QStringLiteral("SelezionaTutto"));
   QObject::connect(all_action, &QAction::triggered, parent, select_all);
   return menu;
@@ -74,9 +74,8 @@ void ExpressionBox::FitWrapMode(qsizetype length) {
   // A formula has few places to break a line, and looking for them costs time that grows with
   // the square of its length: a 64 KiB formula took about half a second per key. Long texts
   // therefore wrap at the edge of the box.
-  const QTextOption::WrapMode mode = length > kLongFormula
-                                         ? QTextOption::WrapAnywhere
-                                         : QTextOption::WrapAtWordBoundaryOrAnywhere;
+  const QTextOption::WrapMode mode =
+      length > kLongFormula ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
   if (wordWrapMode() != mode) setWordWrapMode(mode);
 }
 
@@ -150,7 +149,8 @@ HistoryBox::HistoryBox(QWidget* parent) : QLineEdit(parent) {
 }
 
 QMenu* HistoryBox::CreateCopyMenu() {
-  return CopyMenu(this, hasSelectedText(), [this] { copy(); }, [this] { selectAll(); });
+  return CopyMenu(
+      this, hasSelectedText(), [this] { copy(); }, [this] { selectAll(); });
 }
 
 void HistoryBox::keyPressEvent(QKeyEvent* event) {
@@ -186,7 +186,7 @@ ResultLabel::ResultLabel(const QString& caption, Qt::Alignment alignment, QWidge
   setAlignment(alignment | Qt::AlignVCenter);
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   setFocusPolicy(Qt::StrongFocus);  // a Tab stop, so that results can be read from the keyboard
-  setTextFormat(Qt::PlainText);  // texts read from a file are shown as they are
+  setTextFormat(Qt::PlainText);     // texts read from a file are shown as they are
   setAutoFillBackground(true);
   setAccessibleName(caption_);
 }
@@ -199,8 +199,7 @@ void ResultLabel::SetResult(const QString& text) {
 
 QMenu* ResultLabel::CreateCopyMenu() {
   return CopyMenu(
-      this, hasSelectedText(),
-      [this] { QGuiApplication::clipboard()->setText(selectedText()); },
+      this, hasSelectedText(), [this] { QGuiApplication::clipboard()->setText(selectedText()); },
       [this] { setSelection(0, static_cast<int>(text().size())); });
 }
 

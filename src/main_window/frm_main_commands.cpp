@@ -14,8 +14,8 @@
 #include "calculation/calculation.h"
 #include "main_window/entry_boxes.h"
 #include "main_window/frm_main.h"
-#include "platform/latin1.h"
 #include "message_window/mod_msg.h"
+#include "platform/latin1.h"
 #include "platform/platform_services.h"
 
 namespace numerella {
@@ -145,8 +145,7 @@ void FrmMain::showEvent(QShowEvent* event) {
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == windowHandle() && event->type() == QEvent::Expose &&
-      windowHandle()->isExposed()) {
+  if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
     windowHandle()->removeEventFilter(this);
     ReadPendingFileLater();
   }

@@ -23,8 +23,8 @@ struct MainWindowLayout {
   double client_height = 0;
   // ESCI, in a row of its own under CALCOLO: as wide as CALCOLO, a gap of cw above it and a
   // margin of cw below it; the drawing area grows by that row.
-  TwipRect exit;                                    // CmdExi
-  double area_height = 0;                           // the drawing area with that row
+  TwipRect exit;           // CmdExi
+  double area_height = 0;  // the drawing area with that row
 };
 
 // What the platform reports for a height once it has been set: the rows are stacked by the

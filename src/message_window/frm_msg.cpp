@@ -58,9 +58,8 @@ FrmMsg::FrmMsg() : QDialog(nullptr) {
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   font_ = PlatformFont(font_name_, font_points_);
   // Lowest of the controls: buttons and icons lie over it, as over text drawn on the window.
-  area_ = new MsgTextArea(this, [this](QPainter& painter, const QRectF& visible) {
-    PaintVisible(painter, visible);
-  });
+  area_ = new MsgTextArea(
+      this, [this](QPainter& painter, const QRectF& visible) { PaintVisible(painter, visible); });
   buttons_.push_back(NewButton(0));
   buttons_.push_back(NewButton(1));
   const double ppt = PixelsPerTwip();
@@ -153,8 +152,8 @@ void FrmMsg::DrawText(double x, double y, std::string_view bytes) {
 
 const QImage& FrmMsg::SurfaceImage() const { return area_->Picture(); }
 
-void FrmMsg::SetPicture(double picture_w, double picture_h, const TwipRect& area,
-                        double content_w, double content_h, bool scrolls) {
+void FrmMsg::SetPicture(double picture_w, double picture_h, const TwipRect& area, double content_w,
+                        double content_h, bool scrolls) {
   const double ppt = PixelsPerTwip();
   picture_px_ = QSize(ToPixels(picture_w, ppt), ToPixels(picture_h, ppt));
   QSize content(ToPixels(content_w, ppt), ToPixels(content_h, ppt));
@@ -163,8 +162,8 @@ void FrmMsg::SetPicture(double picture_w, double picture_h, const TwipRect& area
     const QFontMetricsF metrics(font_, this);
     double bottom = 0;
     for (const DrawnText& text : drawn_) bottom = std::max(bottom, text.y * ppt + metrics.height());
-    content.setHeight(std::max(content.height(), static_cast<int>(std::ceil(bottom)) +
-                                                     ToPixels(0.2 * kButtonW, ppt)));
+    content.setHeight(std::max(
+        content.height(), static_cast<int>(std::ceil(bottom)) + ToPixels(0.2 * kButtonW, ppt)));
   }
   area_->Place(QRect(ToPixels(area.left, ppt), ToPixels(area.top, ppt), ToPixels(area.width, ppt),
                      ToPixels(area.height, ppt)),
@@ -312,8 +311,8 @@ bool FrmMsg::ScrollText(const QKeyEvent& event) {
   }
   // Page keys, and Ctrl with Home or End, scroll the text from wherever the focus is.
   const bool page = key == Qt::Key_PageUp || key == Qt::Key_PageDown;
-  const bool edge = (key == Qt::Key_Home || key == Qt::Key_End) &&
-                    (event.modifiers() & Qt::ControlModifier);
+  const bool edge =
+      (key == Qt::Key_Home || key == Qt::Key_End) && (event.modifiers() & Qt::ControlModifier);
   if (!page && !edge) return false;
   QKeyEvent plain(QEvent::KeyPress, key, Qt::NoModifier);
   QCoreApplication::sendEvent(area_, &plain);

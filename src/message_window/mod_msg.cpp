@@ -61,8 +61,8 @@ void SizeAndPlace(FrmMsg& frm, QWidget* owner, const QScreen* screen, const std:
   if (f.scrolls && screen != nullptr) {
     const QRect room = screen->availableGeometry();
     place.height = frm.ClientHeightTwips() + frm.FrameHeightEstimateTwips();
-    place = KeepInside(place, {room.left() / ppt, room.top() / ppt, room.width() / ppt,
-                               room.height() / ppt});
+    place = KeepInside(
+        place, {room.left() / ppt, room.top() / ppt, room.width() / ppt, room.height() / ppt});
   }
   frm.MoveTwips(place.left, place.top);
 }

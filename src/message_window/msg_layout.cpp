@@ -66,7 +66,8 @@ namespace {
 void PlaceStrip(const MsgMeasures& m, const MsgContent& c, const MsgLayout& l, MsgFit& f) {
   f.button_lefts.clear();
   for (int k = 1; k <= c.button_count; ++k) {
-    f.button_lefts.push_back((f.client_w + c.frame_w - l.row_span) / 2 + (k - 1) * 1.2 * m.button_w);
+    f.button_lefts.push_back((f.client_w + c.frame_w - l.row_span) / 2 +
+                             (k - 1) * 1.2 * m.button_w);
   }
   f.button_top = f.client_h - l.gap - m.button_h;
   f.icon_left = l.icon_left;

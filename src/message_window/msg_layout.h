@@ -58,8 +58,8 @@ struct MsgFit {
   bool scrolls = false;
   double client_w = 0;
   double client_h = 0;
-  TwipRect area;          // the text area in the client area
-  double content_w = 0;   // what the text area scrolls over
+  TwipRect area;         // the text area in the client area
+  double content_w = 0;  // what the text area scrolls over
   double content_h = 0;
   std::vector<double> button_lefts;
   double button_top = 0;

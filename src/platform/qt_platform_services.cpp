@@ -1,6 +1,8 @@
 // The platform services of the real desktop, built on Qt Widgets and PrintSupport.
 #include "platform/qt_platform_services.h"
 
+#include <unistd.h>
+
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
@@ -9,7 +11,6 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QWindow>
-#include <unistd.h>
 
 #include "platform/latin1.h"
 

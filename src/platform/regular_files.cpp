@@ -67,7 +67,8 @@ std::string TemporaryName(const std::string& target) {
                       static_cast<std::uint64_t>(now.tv_nsec) ^
                       (counter.fetch_add(1) * 0x9E3779B97F4A7C15ULL);
   std::string suffix;
-  for (int i = 0; i < 8; ++i, mix /= 32) suffix.push_back("abcdefghijklmnopqrstuvwxyz234567"[mix % 32]);
+  for (int i = 0; i < 8; ++i, mix /= 32)
+    suffix.push_back("abcdefghijklmnopqrstuvwxyz234567"[mix % 32]);
   const std::size_t slash = target.find_last_of('/');
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
   // The target's name, shortened so that the temporary name stays within the name limit.
@@ -95,7 +96,7 @@ bool WriteAll(FileCalls& calls, int fd, std::string_view content) {
 class FileSizeSignalIgnored {
  public:
   FileSizeSignalIgnored() {
-    struct sigaction ignore{};
+    struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     saved_ = ::sigaction(SIGXFSZ, &ignore, &before_) == 0;
@@ -107,7 +108,7 @@ class FileSizeSignalIgnored {
   FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
 
  private:
-  struct sigaction before_{};
+  struct sigaction before_ {};
   bool saved_ = false;
 };
 
@@ -143,7 +144,7 @@ int OpenRegularForReading(const std::string& path) {
   }
   // The kind is checked before opening, so that opening has no side effect on a device, and
   // again on the opened file, in case the name was replaced in between.
-  struct stat st{};
+  struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return -1;
   if (!S_ISREG(st.st_mode)) {
     errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
@@ -164,7 +165,7 @@ SaveOutcome SaveRegularFile(const std::string& path, std::string_view content, F
     return Failed(SaveStep::kName, ENOENT);
   }
   std::string target = path;
-  struct stat st{};
+  struct stat st {};
   bool exists = false;
   if (!FollowLinks(target, st, exists)) return Failed(SaveStep::kName, errno);
   if (exists && !S_ISREG(st.st_mode)) {

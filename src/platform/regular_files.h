@@ -28,7 +28,17 @@ class FileCalls {
 };
 
 // Where a save stopped, and the errno it met there.
-enum class SaveStep { kDone, kName, kNotRegular, kNotWritable, kCreate, kWrite, kSync, kClose, kRename };
+enum class SaveStep {
+  kDone,
+  kName,
+  kNotRegular,
+  kNotWritable,
+  kCreate,
+  kWrite,
+  kSync,
+  kClose,
+  kRename
+};
 
 struct SaveOutcome {
   SaveStep step = SaveStep::kDone;

@@ -1,15 +1,16 @@
 // The calculation run: outcomes of typed formulas and whole formula texts, the result text, and
 // runs into a kept outcome that end exactly as fresh ones.
+#include "calculation/calculation.h"
+
 #include <gtest/gtest.h>
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
-#include "calculation/calculation.h"
 #include "calculation/seven_digits.h"
 #include "evaluator/num_lib.h"
 
@@ -68,9 +69,9 @@ TEST(ResultText, SevenDigitsAsTheLibraryWritesThem) {
       float value = 0;
       std::memcpy(&value, &pattern, sizeof value);
       char expected[32], written[32];
-      char* end = std::to_chars(expected, expected + sizeof expected,
-                                      static_cast<double>(value), std::chars_format::general, 7)
-                            .ptr;
+      char* end = std::to_chars(expected, expected + sizeof expected, static_cast<double>(value),
+                                std::chars_format::general, 7)
+                      .ptr;
       ASSERT_EQ(std::string(written, WriteSevenDigits(value, written)),
                 std::string(expected, static_cast<std::size_t>(end - expected)))
           << std::hex << pattern;
@@ -141,10 +142,18 @@ TEST(Calculation, KeptOutcomeEndsAsAFreshOne) {
     bool whole;  // a whole formula text rather than a typed one
     bool listing;
   } runs[] = {
-      {long_sum, false, true},   {"2*", false, true},           {"7", false, false},
-      {"", false, true},         {"y@x@@@x+1", true, false},    {"1/0", false, false},
-      {"C_T(2.015,5)", false, false}, {"@@", true, true},       {"SUM(1,2,3)", false, true},
-      {long_sum, false, false},  {"STD(5)", false, false},      {"  ", false, false},
+      {long_sum, false, true},
+      {"2*", false, true},
+      {"7", false, false},
+      {"", false, true},
+      {"y@x@@@x+1", true, false},
+      {"1/0", false, false},
+      {"C_T(2.015,5)", false, false},
+      {"@@", true, true},
+      {"SUM(1,2,3)", false, true},
+      {long_sum, false, false},
+      {"STD(5)", false, false},
+      {"  ", false, false},
   };
   Compiler fresh_compiler, kept_compiler;
   CalculationOutcome kept;

@@ -1,10 +1,10 @@
 // The contract: the tables of the instruction set, instruction reading, and the written forms
 // of a program with their reading back.
+#include "compiler/compiled_program.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
-
-#include "compiler/compiled_program.h"
 
 namespace numerella {
 namespace {
@@ -26,9 +26,10 @@ TEST(Contract, TablesAgreeWithTheInstructionSet) {
     int number;
     int arguments;
   } functions[] = {
-      {"SQR", 1, 1}, {"LNGAM", 11, 1}, {"SUM", 13, kAnyCount}, {"STD", 15, kAnyCount},
-      {"D_B", 16, 3}, {"C_P", 19, 2}, {"D_X2", 22, 2}, {"C_F", 27, 3}, {"A", 30, 1},
-      {"sum", -1, 0}, {"", -1, 0}, {"LNGA", -1, 0},
+      {"SQR", 1, 1},          {"LNGAM", 11, 1}, {"SUM", 13, kAnyCount},
+      {"STD", 15, kAnyCount}, {"D_B", 16, 3},   {"C_P", 19, 2},
+      {"D_X2", 22, 2},        {"C_F", 27, 3},   {"A", 30, 1},
+      {"sum", -1, 0},         {"", -1, 0},      {"LNGA", -1, 0},
   };
   for (const auto& f : functions) {
     SCOPED_TRACE(f.name);
@@ -148,7 +149,7 @@ TEST(Contract, ReferenceTextsShowTheFunctionsWithTheirArguments) {
   EXPECT_FALSE(ShowsFunction(kWrongCount, kIntrinsics[FunctionNumber("D_B")]));
   EXPECT_FALSE(ShowsFunction(kWrongCount, kIntrinsics[FunctionNumber("SUM")]));  // no "..."
   EXPECT_FALSE(ShowsFunction(kWrongCount, kIntrinsics[FunctionNumber("SIN")]));  // inside ASIN
-  EXPECT_FALSE(ShowsFunction(kWrongCount, kIntrinsics[FunctionNumber("P")]));     // inside D_P
+  EXPECT_FALSE(ShowsFunction(kWrongCount, kIntrinsics[FunctionNumber("P")]));    // inside D_P
   EXPECT_TRUE(ShowsFunction(kWrongCount, kIntrinsics[FunctionNumber("D_P")]));
 }
 

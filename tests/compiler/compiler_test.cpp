@@ -6,8 +6,8 @@
 #include <optional>
 #include <tuple>
 
-#include "compiler/compile_formula.h"
 #include "calculation/calculation.h"
+#include "compiler/compile_formula.h"
 
 namespace numerella {
 namespace {
@@ -262,8 +262,8 @@ TEST(CompilerTest, Limits) {
     const char* label;
     std::string formula;
     int flag;
-    std::optional<std::string> listing;     // checked when given
-    std::optional<std::size_t> lines = {};  // listing lines, checked when given
+    std::optional<std::string> listing;            // checked when given
+    std::optional<std::size_t> lines = {};         // listing lines, checked when given
     std::optional<std::size_t> program_size = {};  // checked when given
   } cases[] = {
       // clang-format off
@@ -315,7 +315,8 @@ TEST(CompilerTest, Limits) {
       EXPECT_EQ(listing, *c.listing);
     }
     if (c.lines) {
-      EXPECT_EQ(static_cast<std::size_t>(std::count(listing.begin(), listing.end(), '\r')), *c.lines);
+      EXPECT_EQ(static_cast<std::size_t>(std::count(listing.begin(), listing.end(), '\r')),
+                *c.lines);
     }
     if (c.program_size) {
       EXPECT_EQ(p.Program.size(), *c.program_size);

@@ -1,6 +1,8 @@
 // The compiler against the previous one, side by side: the fuzz corpora and a generated set of
 // formulas (declarations, errors of every kind, listing on and off, long texts) must compile
 // to the same outputs, byte for byte.
+#include "reference/differential.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +16,6 @@
 #include <vector>
 
 #include "compiler/compiled_program.h"
-#include "reference/differential.h"
 
 namespace numerella {
 namespace {
@@ -24,26 +25,166 @@ using reference::DifferentialCount;
 
 // Pieces of expressions: every kind of operand, operator and mark, in any case, and the
 // near misses of each.
-const std::vector<std::string> kExpressionPieces = {
-    "1", "2", "0", "7.5", ".5", "5.", "1e3", "1E-3", "2e+2", "1.5.2", ".", "1e", "1E+", "1e+x",
-    "1D5", "2(3", "1E999", "1e-999", "12345678901234567890", "0.000000000000000000001", "\xe0",
-    "1\xe0", "x", "y", "k", "ab", "abc", "abcd", "alpha", "X", "AB", "@@00", "@@01", "@@5",
-    "@@99", "@@", "a_1", "Z9", "#", "##", "##07", "##98", "##99", "##7", "#5", "@", "$",
-    "+", "-", "*", "/", "^", "+", "-", "*", ",", ",", "(", "(", "(", ")", ")", ")", " ", "  ",
-    "ABS(", "abs(", "SQR(", "sqrt(", "EXP(", "LOG(", "ASIN(", "asin(", "ACOS(", "ATAN(",
-    "SIN(", "Sin(", "COS(", "TAN(", "SGN(", "LNGAM(", "lngam(", "GAM(", "SUM(", "AVG(", "STD(",
-    "D_B(", "C_B(", "D_P(", "C_P(", "D_N(", "C_N(", "D_X2(", "C_X2(", "d_x2(", "D_T(", "C_T(",
-    "D_F(", "C_F(", "P(", "p(", "Q(", "A(", "a(", "INT(", "XSIN(", "SINX(", "AP(", "D_A(",
-    "SGAM(", "2SIN(", "_P(", "SIN (", "SIN", "SUM"};
+const std::vector<std::string> kExpressionPieces = {"1",
+                                                    "2",
+                                                    "0",
+                                                    "7.5",
+                                                    ".5",
+                                                    "5.",
+                                                    "1e3",
+                                                    "1E-3",
+                                                    "2e+2",
+                                                    "1.5.2",
+                                                    ".",
+                                                    "1e",
+                                                    "1E+",
+                                                    "1e+x",
+                                                    "1D5",
+                                                    "2(3",
+                                                    "1E999",
+                                                    "1e-999",
+                                                    "12345678901234567890",
+                                                    "0.000000000000000000001",
+                                                    "\xe0",
+                                                    "1\xe0",
+                                                    "x",
+                                                    "y",
+                                                    "k",
+                                                    "ab",
+                                                    "abc",
+                                                    "abcd",
+                                                    "alpha",
+                                                    "X",
+                                                    "AB",
+                                                    "@@00",
+                                                    "@@01",
+                                                    "@@5",
+                                                    "@@99",
+                                                    "@@",
+                                                    "a_1",
+                                                    "Z9",
+                                                    "#",
+                                                    "##",
+                                                    "##07",
+                                                    "##98",
+                                                    "##99",
+                                                    "##7",
+                                                    "#5",
+                                                    "@",
+                                                    "$",
+                                                    "+",
+                                                    "-",
+                                                    "*",
+                                                    "/",
+                                                    "^",
+                                                    "+",
+                                                    "-",
+                                                    "*",
+                                                    ",",
+                                                    ",",
+                                                    "(",
+                                                    "(",
+                                                    "(",
+                                                    ")",
+                                                    ")",
+                                                    ")",
+                                                    " ",
+                                                    "  ",
+                                                    "ABS(",
+                                                    "abs(",
+                                                    "SQR(",
+                                                    "sqrt(",
+                                                    "EXP(",
+                                                    "LOG(",
+                                                    "ASIN(",
+                                                    "asin(",
+                                                    "ACOS(",
+                                                    "ATAN(",
+                                                    "SIN(",
+                                                    "Sin(",
+                                                    "COS(",
+                                                    "TAN(",
+                                                    "SGN(",
+                                                    "LNGAM(",
+                                                    "lngam(",
+                                                    "GAM(",
+                                                    "SUM(",
+                                                    "AVG(",
+                                                    "STD(",
+                                                    "D_B(",
+                                                    "C_B(",
+                                                    "D_P(",
+                                                    "C_P(",
+                                                    "D_N(",
+                                                    "C_N(",
+                                                    "D_X2(",
+                                                    "C_X2(",
+                                                    "d_x2(",
+                                                    "D_T(",
+                                                    "C_T(",
+                                                    "D_F(",
+                                                    "C_F(",
+                                                    "P(",
+                                                    "p(",
+                                                    "Q(",
+                                                    "A(",
+                                                    "a(",
+                                                    "INT(",
+                                                    "XSIN(",
+                                                    "SINX(",
+                                                    "AP(",
+                                                    "D_A(",
+                                                    "SGAM(",
+                                                    "2SIN(",
+                                                    "_P(",
+                                                    "SIN (",
+                                                    "SIN",
+                                                    "SUM"};
 
 // Declared names: valid, long, empty, with bad characters, and names of literals and marks.
-const std::vector<std::string> kNamePieces = {
-    "x", "y", "k", "ab", "abc", "abcd", "xabc", "d", "alpha", "beta5", "", "1a", "a$", "$a",
-    "\xe0" "b", "a_1", "X", "@@00", "@@01", "a b", " x ", "v1", "v2", "P", "SIN", "q(", "#"};
+const std::vector<std::string> kNamePieces = {"x",
+                                              "y",
+                                              "k",
+                                              "ab",
+                                              "abc",
+                                              "abcd",
+                                              "xabc",
+                                              "d",
+                                              "alpha",
+                                              "beta5",
+                                              "",
+                                              "1a",
+                                              "a$",
+                                              "$a",
+                                              "\xe0"
+                                              "b",
+                                              "a_1",
+                                              "X",
+                                              "@@00",
+                                              "@@01",
+                                              "a b",
+                                              " x ",
+                                              "v1",
+                                              "v2",
+                                              "P",
+                                              "SIN",
+                                              "q(",
+                                              "#"};
 
-const std::vector<std::string> kValuePieces = {"1", "2.5", "-2.5e1x", "abc", "+.5", "1.5e",
-                                               "1E999", "-1E999", " - 4", "7.", "", "1.2.3",
-                                               "12345678901234567890123456", "0.0001e-2"};
+const std::vector<std::string> kValuePieces = {"1",
+                                               "2.5",
+                                               "-2.5e1x",
+                                               "abc",
+                                               "+.5",
+                                               "1.5e",
+                                               "1E999",
+                                               "-1E999",
+                                               " - 4",
+                                               "7.",
+                                               "",
+                                               "1.2.3",
+                                               "12345678901234567890123456",
+                                               "0.0001e-2"};
 
 class FormulaMaker {
  public:
@@ -77,7 +218,8 @@ class FormulaMaker {
     const int kind = Below(10);
     declared_.clear();
     if (kind <= 2) return std::string("y@ @ @ @") + Expression(1 + Below(kind == 0 ? 400 : 24));
-    if (kind <= 5) return std::string("y@ @ @ @") + Arithmetic(0);  // as the calculation run writes it
+    if (kind <= 5)
+      return std::string("y@ @ @ @") + Arithmetic(0);  // as the calculation run writes it
     const std::string variables = Names(5);
     const std::string parameters = Names(4);
     const std::string constants = Constants();
@@ -108,17 +250,21 @@ class FormulaMaker {
   }
 
   std::string Term(int depth) {
-    static const std::vector<std::string> numbers = {"1", "2", "2.5", ".5", "7.", "1e3", "1E-3",
-                                                     "0", "12345678901234567890", "3"};
+    static const std::vector<std::string> numbers = {
+        "1", "2", "2.5", ".5", "7.", "1e3", "1E-3", "0", "12345678901234567890", "3"};
     switch (Below(depth > 2 ? 3 : 8)) {
       case 0:
-      case 1: return Pick(numbers);
+      case 1:
+        return Pick(numbers);
       case 2:
         if (!declared_.empty() && Below(3) > 0) return Pick(declared_);
         return Below(10) == 0 ? std::string("@@0") + std::to_string(Below(10)) : Pick(numbers);
-      case 3: return std::string("(") + Arithmetic(depth + 1) + ")";
-      case 4: return std::string("(") + Arithmetic(depth + 1) + "," + Arithmetic(depth + 1) + ")";
-      case 5: return std::string("(-") + Term(depth + 1) + ")";
+      case 3:
+        return std::string("(") + Arithmetic(depth + 1) + ")";
+      case 4:
+        return std::string("(") + Arithmetic(depth + 1) + "," + Arithmetic(depth + 1) + ")";
+      case 5:
+        return std::string("(-") + Term(depth + 1) + ")";
       default: {
         const IntrinsicInfo& f = kIntrinsics[Below(kFunctionCount)];
         std::string name(f.name);
@@ -172,7 +318,8 @@ std::vector<std::string> LongFormulas() {
       typed(std::string("SUM(") + repeat("(", 16379) + "1" + repeat(")", 16380) + "..."),
       typed(repeat("(-", 10922) + "1" + repeat(")", 10922)),
       typed(repeat("1+*(", 8191)),
-      std::string("y@") + repeat("a,", 16000) + "b@" + repeat("a,", 100) + "a@" + repeat("b,", 100) + "c/1@a+b",
+      std::string("y@") + repeat("a,", 16000) + "b@" + repeat("a,", 100) + "a@" +
+          repeat("b,", 100) + "c/1@a+b",
       std::string("y@") + repeat("abcd,", 6553) + "@" + repeat("x,", 16000) + "@@x",
       std::string(40000, 'h') + "@@@@1+2",
   };

@@ -1,12 +1,12 @@
 // The table of declared names: the first slot of a name within a range of slots, found with a
 // bounded number of comparisons whatever the names are.
+#include "compiler/name_table.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <string>
-
-#include "compiler/name_table.h"
 
 namespace numerella::compile_detail {
 namespace {
@@ -44,7 +44,8 @@ TEST(NameTableTest, LookupsAgreeWithAScanAndStayLogarithmic) {
   std::mt19937 random(11);
   std::vector<std::string> sets = HardSets();
   std::string mixed;  // few distinct names, many repeats, in random order
-  for (int k = 0; k < 3000; ++k) mixed += Slot(0x20202041u + random() % 40 + ((random() % 3) << 24));
+  for (int k = 0; k < 3000; ++k)
+    mixed += Slot(0x20202041u + random() % 40 + ((random() % 3) << 24));
   sets.push_back(mixed);
   sets.push_back("");
   NameTable table;
@@ -56,9 +57,10 @@ TEST(NameTableTest, LookupsAgreeWithAScanAndStayLogarithmic) {
     int lookups = 0;
     for (int k = 0; k < 400; ++k) {
       // Names of the set and names next to them, over random ranges of slots.
-      const std::uint32_t key = count == 0 ? 0x20202061u
-                                           : SlotKey(packed.data() + (random() % count) * kNameWidth) +
-                                                 static_cast<std::uint32_t>(random() % 3) - 1;
+      const std::uint32_t key = count == 0
+                                    ? 0x20202061u
+                                    : SlotKey(packed.data() + (random() % count) * kNameWidth) +
+                                          static_cast<std::uint32_t>(random() % 3) - 1;
       const int first = 1 + static_cast<int>(random() % (count + 1));
       const int last = static_cast<int>(random() % (count + 2));
       const std::uint64_t before = table.probes();

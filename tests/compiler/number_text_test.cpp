@@ -1,13 +1,13 @@
 // Literals of formulas read to the same double as a full decimal reading gives, along the
 // short way for plain decimals and the long way for the rest.
+#include "compiler/number_text.h"
+
 #include <gtest/gtest.h>
 
 #include <charconv>
 #include <cstring>
 #include <random>
 #include <string>
-
-#include "compiler/number_text.h"
 
 namespace numerella::compile_detail {
 namespace {
@@ -43,12 +43,21 @@ TEST(NumberTextTest, LiteralsAndTheirValues) {
     bool valid;
     double value;
   } cases[] = {
-      {"0", true, 0},           {"7.", true, 7},         {".5", true, 0.5},
-      {"0.1", true, 0.1},       {"123456789012345", true, 123456789012345.0},
+      {"0", true, 0},
+      {"7.", true, 7},
+      {".5", true, 0.5},
+      {"0.1", true, 0.1},
+      {"123456789012345", true, 123456789012345.0},
       {"1234567890123456789", true, 1234567890123456789.0},  // past the short way
-      {"1e3", true, 1000},      {"1E-3", true, 0.001},   {"2e+2", true, 200},
-      {".", false, 0},          {"1.5.2", false, 0},     {"1e", false, 0},
-      {"1E+", false, 0},        {"1D5", false, 0},       {"1e+x", false, 0},
+      {"1e3", true, 1000},
+      {"1E-3", true, 0.001},
+      {"2e+2", true, 200},
+      {".", false, 0},
+      {"1.5.2", false, 0},
+      {"1e", false, 0},
+      {"1E+", false, 0},
+      {"1D5", false, 0},
+      {"1e+x", false, 0},
       {"1E999", true, 0},  // valid, but too large: see the overflow flag
   };
   for (const auto& c : cases) {

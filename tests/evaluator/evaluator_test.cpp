@@ -135,8 +135,8 @@ TEST(Evaluate, TightAndCheckedLoopsAgree) {
     int count = 0;
   };
   std::mt19937_64 rng(2024);
-  const double pool[] = {0,   1,    -1,  0.5, -0.5, 2,   3,   10,  100, 1e308, -1e308, 1e-310,
-                         170, 172, 0.3, 1.96, 5,   1.5, -2.5, 1e9, 7,   0.999, 20000};
+  const double pool[] = {0,   1,   -1,  0.5,  -0.5, 2,   3,    10,  100, 1e308, -1e308, 1e-310,
+                         170, 172, 0.3, 1.96, 5,    1.5, -2.5, 1e9, 7,   0.999, 20000};
   auto number = [&] {
     const std::size_t k = rng() % 40;
     return k < std::size(pool) ? pool[k] : std::uniform_real_distribution<double>(-6, 6)(rng);

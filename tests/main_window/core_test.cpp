@@ -29,13 +29,15 @@ TEST(MainWindowLayout, WorkedExampleAndFontScaling) {
   EXPECT_EQ(l.calculate, (TwipRect{3840, 2436, 1800, 234}));
   EXPECT_EQ(std::tuple(l.history_height, l.client_width, l.client_height),
             std::tuple(1800, 5760.0, 2790.0));
-  const double cases[][6] = {  // cw, ch, column width, expression height, client width, rows
-      {240, 180, 7200, 630, 11520, 1800}, {120, 360, 3600, 1260, 5760, 3600}};
+  const double cases[][6] = {// cw, ch, column width, expression height, client width, rows
+                             {240, 180, 7200, 630, 11520, 1800},
+                             {120, 360, 3600, 1260, 5760, 3600}};
   for (const auto& [cw, ch, width, height, client, rows] : cases) {
     const MainWindowLayout s = ComputeMainWindowLayout(cw, ch);
     EXPECT_EQ(std::tuple(s.expression.width, s.formula_rows[0].width, s.expression.height,
                          s.client_width, s.history_height),
-              std::tuple(width, width, height, client, int(rows))) << cw << " x " << ch;
+              std::tuple(width, width, height, client, int(rows)))
+        << cw << " x " << ch;
   }
 }
 
@@ -56,7 +58,7 @@ TEST(MainWindowLayout, RowsStackByTheReportedHeight) {
 // Whole twips round halves to even; rectangles that touch in twips touch in pixels, though
 // at 96 dpi (a twip is 1/15 pixel) 100-twip rows do not land on whole pixels.
 TEST(Pixels, WholeTwipsAndTouchingRectangles) {
-  const double cases[][3] = {{8, 96, 120},    {12, 96, 180},    {1, 96, 15},    {2.5, 1440, 2},
+  const double cases[][3] = {{8, 96, 120},   {12, 96, 180},    {1, 96, 15},    {2.5, 1440, 2},
                              {3.5, 1440, 4}, {-2.5, 1440, -2}, {7.2, 72, 144}, {0, 96, 0}};
   for (const auto& [pixels, dpi, twips] : cases) {
     EXPECT_EQ(PixelsToWholeTwips(pixels, dpi), twips) << pixels << " px at " << dpi;
@@ -71,7 +73,10 @@ TEST(Pixels, WholeTwipsAndTouchingRectangles) {
 }
 
 struct CountingBuffer : QBuffer {  // counts the bytes the reader takes from it
-  explicit CountingBuffer(const QByteArray& bytes) { setData(bytes); open(QIODevice::ReadOnly); }
+  explicit CountingBuffer(const QByteArray& bytes) {
+    setData(bytes);
+    open(QIODevice::ReadOnly);
+  }
   qint64 readData(char* data, qint64 max) override {
     const qint64 got = QBuffer::readData(data, max);
     taken += got > 0 ? got : 0;
@@ -100,12 +105,17 @@ TEST(ReadCalculationFile, LenientFields) {
   std::vector<std::string> twenty;  // the only fields read of those 25
   for (int i = 0; i < 20; ++i) twenty.push_back(std::to_string(i));
   const std::tuple<const char*, std::string, std::vector<std::string>> cases[] = {
-      {"unquoted", "2+3\r\n5\r\n7\n", {"2+3", "5", "7"}}, {"empty file", "", {}},
-      {"comma splits", "1,2\r\n\"a,b\"\r\n", {"1", "2", "a,b"}}, {"20 fields", commas, twenty},
+      {"unquoted", "2+3\r\n5\r\n7\n", {"2+3", "5", "7"}},
+      {"empty file", "", {}},
+      {"comma splits", "1,2\r\n\"a,b\"\r\n", {"1", "2", "a,b"}},
+      {"20 fields", commas, twenty},
       {"blanks around unquoted", "   x  \r\n\t y\r\n", {"x", "y"}},
-      {"blanks in quotes", "\"  x  \"\r\n", {"  x  "}}, {"a,,b", "a,,b", {"a", "", "b"}},
-      {"empty lines", "\r\n\r\nz\r\n", {"", "", "z"}}, {"no line end", "\"last\"", {"last"}},
-      {"bare CR and LF", "a\rb\nc\r\n", {"a", "b", "c"}}, {"nor here", "1,2,3", {"1", "2", "3"}},
+      {"blanks in quotes", "\"  x  \"\r\n", {"  x  "}},
+      {"a,,b", "a,,b", {"a", "", "b"}},
+      {"empty lines", "\r\n\r\nz\r\n", {"", "", "z"}},
+      {"no line end", "\"last\"", {"last"}},
+      {"bare CR and LF", "a\rb\nc\r\n", {"a", "b", "c"}},
+      {"nor here", "1,2,3", {"1", "2", "3"}},
       {"after closing quote", "\"a\"junk,\"b\"\r\n", {"a", "b"}},
       {"no closing quote", "\"abc\r\ndef\r\n", {"abc", "def"}},
       {"a saved text", "\"SUM(1, 2)\"\r\n\"a\"b\"\r\n", {"SUM(1, 2)", "a"}},
@@ -151,8 +161,14 @@ TEST(ReadCalculationFile, ReadingThenWritingGivesTheSameFile) {
   std::string codes;  // every byte but the quote and the line ends
   for (int c = 0; c < 256; ++c)
     if (c != '"' && c != '\r' && c != '\n') codes.push_back(static_cast<char>(c));
-  const std::string fields[] = {" ", "", "**************", "  2 + 3  ", "a,b", codes,
-                                std::string(32767, 'x'), std::string(32768, 'y'),
+  const std::string fields[] = {" ",
+                                "",
+                                "**************",
+                                "  2 + 3  ",
+                                "a,b",
+                                codes,
+                                std::string(32767, 'x'),
+                                std::string(32768, 'y'),
                                 std::string(kMaxFieldBytes - 1, '9'),
                                 std::string(kMaxFieldBytes, '8')};
   History history;
@@ -188,9 +204,12 @@ TEST(ReadCalculationFile, StopsAskingAtTheEnd) {
 
 // Twice the most the reader may take: it stops within bounds, within one chunk for short fields.
 TEST(ReadCalculationFile, StopsOnHugeInput) {
-  const std::tuple<const char*, QByteArray, std::string> cases[] = {  // name, pattern, field 0
-      {"no line end, one endless field", "x", "xxxx"}, {"endless open quote", "\"y", "yyyy"},
-      {"endless blanks", " ", ""}, {"short lines", "\"1\"\r\n", "1"}};
+  const std::tuple<const char*, QByteArray, std::string> cases[] = {
+      // name, pattern, field 0
+      {"no line end, one endless field", "x", "xxxx"},
+      {"endless open quote", "\"y", "yyyy"},
+      {"endless blanks", " ", ""},
+      {"short lines", "\"1\"\r\n", "1"}};
   for (const auto& [name, pattern, start] : cases) {
     const bool short_lines = start == "1";
     CountingBuffer buffer(short_lines ? pattern.repeated(2 * kMaxReadBytes / pattern.size())

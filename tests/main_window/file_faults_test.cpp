@@ -2,7 +2,6 @@
 // changes: File > Scrittura and the PDF fall-back of printing under disk-full and I/O errors
 // injected at each step, saving onto and reading from files that are not regular.
 #include <gtest/gtest.h>
-
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -37,12 +36,13 @@ void Put(const QString& path, const QByteArray& bytes) {
   ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0);
 }
 QStringList Names(const QString& folder) {
-  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                QDir::NoDotAndDotDot, QDir::Name);
+  return QDir(folder).entryList(
+      QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 Box LastBox(const ScriptedPlatformServices& p) {
-  return p.boxes().empty() ? Box{} : Box{p.boxes().back().text, p.boxes().back().style,
-                                         p.boxes().back().title};
+  return p.boxes().empty()
+             ? Box{}
+             : Box{p.boxes().back().text, p.boxes().back().style, p.boxes().back().title};
 }
 
 // One fault of the disk in the middle of a save: the call, which of them, its errno.
@@ -69,7 +69,9 @@ class FileFaultsTest : public ::testing::Test {
       window_->RunCalculation();
     }
   }
-  bool Scrittura() { return window_->findChild<QAction*>(QStringLiteral("MnuFilScr"))->isEnabled(); }
+  bool Scrittura() {
+    return window_->findChild<QAction*>(QStringLiteral("MnuFilScr"))->isEnabled();
+  }
   QString PathOf(const char* name) { return folder_.filePath(QLatin1String(name)); }
 
   QTemporaryDir folder_;
@@ -136,7 +138,7 @@ TEST_F(FileFaultsTest, OnlyRegularFilesAreReadOrWritten) {
   }
   EXPECT_EQ(platform_.boxes().size(), std::size(all) + 4);
   EXPECT_EQ(Names(folder_.path()), (QStringList{"cartella", "fifo", "link to fifo", "socket"}));
-  struct stat st{};
+  struct stat st {};
   EXPECT_TRUE(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
   EXPECT_TRUE(::stat(QFile::encodeName(socket).constData(), &st) == 0 && S_ISSOCK(st.st_mode));
 }

@@ -28,22 +28,54 @@ TEST_F(WindowTest, TypingGoesOnInTheExpressionAfterEveryBoxAndDialog) {
     std::function<void()> act;
   };
   const Case cases[] = {
-      {"compile error, Esc", [&] { platform_.QueueModal(press(Qt::Key_Escape));
-                                   TypeAtFocus("2*-3"); KeyAtFocus(Qt::Key_Return); }},
-      {"compile error, Enter", [&] { platform_.QueueModal(press(Qt::Key_Return));
-                                     TypeAtFocus("(1"); KeyAtFocus(Qt::Key_Return); }},
-      {"compile error, Continua", [&] { platform_.QueueModal(1);
-                                        TypeAtFocus("FOO(1)"); KeyAtFocus(Qt::Key_Return); }},
-      {"evaluation error", [&] { TypeAtFocus("1/0"); KeyAtFocus(Qt::Key_Return); }},
-      {"function card, Esc", [&] { platform_.QueueModal(press(Qt::Key_Escape));
-                                   KeyAtFocus(Qt::Key_F1); }},
-      {"Lettura cancelled", [&] { platform_.QueueFileAnswer(std::nullopt);
-                                  KeyAtFocus(Qt::Key_O, Qt::ControlModifier); }},
-      {"Scrittura cancelled", [&] { platform_.QueueFileAnswer(std::nullopt);
-                                    window_->WriteCalculationFileCommand(); }},
-      {"click on CALCOLO", [&] { TypeAtFocus("2+3");
-                                 QTest::mouseClick(Control("CmdEnt"), Qt::LeftButton); }},
-      {"a result by Enter", [&] { TypeAtFocus("4"); KeyAtFocus(Qt::Key_Return); }},
+      {"compile error, Esc",
+       [&] {
+         platform_.QueueModal(press(Qt::Key_Escape));
+         TypeAtFocus("2*-3");
+         KeyAtFocus(Qt::Key_Return);
+       }},
+      {"compile error, Enter",
+       [&] {
+         platform_.QueueModal(press(Qt::Key_Return));
+         TypeAtFocus("(1");
+         KeyAtFocus(Qt::Key_Return);
+       }},
+      {"compile error, Continua",
+       [&] {
+         platform_.QueueModal(1);
+         TypeAtFocus("FOO(1)");
+         KeyAtFocus(Qt::Key_Return);
+       }},
+      {"evaluation error",
+       [&] {
+         TypeAtFocus("1/0");
+         KeyAtFocus(Qt::Key_Return);
+       }},
+      {"function card, Esc",
+       [&] {
+         platform_.QueueModal(press(Qt::Key_Escape));
+         KeyAtFocus(Qt::Key_F1);
+       }},
+      {"Lettura cancelled",
+       [&] {
+         platform_.QueueFileAnswer(std::nullopt);
+         KeyAtFocus(Qt::Key_O, Qt::ControlModifier);
+       }},
+      {"Scrittura cancelled",
+       [&] {
+         platform_.QueueFileAnswer(std::nullopt);
+         window_->WriteCalculationFileCommand();
+       }},
+      {"click on CALCOLO",
+       [&] {
+         TypeAtFocus("2+3");
+         QTest::mouseClick(Control("CmdEnt"), Qt::LeftButton);
+       }},
+      {"a result by Enter",
+       [&] {
+         TypeAtFocus("4");
+         KeyAtFocus(Qt::Key_Return);
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -65,11 +97,18 @@ TEST_F(WindowTest, AFailedCompilationSelectsTheFirstOffendingPart) {
   ShowAndActivate();
   const QString too_long = QString("1+").repeated(20000) + "1";  // a section past 32,767
   const QString too_deep = QString("(").repeated(16379) + "1" + QString(")").repeated(16379);
-  const std::tuple<QString, int, int> cases[] = {  // formula, start and length selected
-      {"2*-3", 2, 1},          {"2+FOO*3", 2, 3},      {"1.2.3+1", 0, 5},
-      {"(1+2))*3", 5, 1},      {"((1+2)", 0, 1},       {"SIN(1,2)+1", 0, 8},
-      {"2+", 1, 1},            {"1+ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKL", 2, 38},
-      {too_long, 0, int(too_long.size())}, {too_deep, int(too_deep.size()), 0}};
+  const std::tuple<QString, int, int> cases[] = {
+      // formula, start and length selected
+      {"2*-3", 2, 1},
+      {"2+FOO*3", 2, 3},
+      {"1.2.3+1", 0, 5},
+      {"(1+2))*3", 5, 1},
+      {"((1+2)", 0, 1},
+      {"SIN(1,2)+1", 0, 8},
+      {"2+", 1, 1},
+      {"1+ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKL", 2, 38},
+      {too_long, 0, int(too_long.size())},
+      {too_deep, int(too_deep.size()), 0}};
   for (const auto& [formula, start, length] : cases) {
     SCOPED_TRACE(formula.left(40).toStdString());
     KeyAtFocus(Qt::Key_A, Qt::ControlModifier);
@@ -95,7 +134,8 @@ TEST_F(WindowTest, AFailedCompilationSelectsTheFirstOffendingPart) {
 QPoint MiddleOfText(const QLabel* label) {
   const int advance = label->fontMetrics().horizontalAdvance(label->text());
   const QRect r = label->contentsRect();
-  const int x = label->alignment() & Qt::AlignRight ? r.right() - advance / 2 : r.left() + advance / 2;
+  const int x =
+      label->alignment() & Qt::AlignRight ? r.right() - advance / 2 : r.left() + advance / 2;
   return {x, r.center().y()};
 }
 
@@ -176,9 +216,9 @@ TEST_F(WindowTest, UpDownAndDoubleClickRecallHistoryFormulas) {
   }
   TypeAtFocus("4*");
   const std::pair<Qt::Key, const char*> steps[] = {
-      {Qt::Key_Down, "4*"},  {Qt::Key_Up, "3+3"},   {Qt::Key_Up, "2+2"},   {Qt::Key_Up, "1+1"},
-      {Qt::Key_Up, "1+1"},   {Qt::Key_Down, "2+2"}, {Qt::Key_Down, "3+3"}, {Qt::Key_Down, "4*"},
-      {Qt::Key_Down, "4*"},  {Qt::Key_Up, "3+3"}};
+      {Qt::Key_Down, "4*"}, {Qt::Key_Up, "3+3"},   {Qt::Key_Up, "2+2"},   {Qt::Key_Up, "1+1"},
+      {Qt::Key_Up, "1+1"},  {Qt::Key_Down, "2+2"}, {Qt::Key_Down, "3+3"}, {Qt::Key_Down, "4*"},
+      {Qt::Key_Down, "4*"}, {Qt::Key_Up, "3+3"}};
   for (const auto& [key, shown] : steps) {
     KeyAtFocus(key);
     EXPECT_EQ(Expression(), shown);
@@ -221,12 +261,16 @@ QString AccessibleText(QObject* object, QAccessible::Text kind) {
 TEST_F(WindowTest, ScreenReadersFindEveryControlNamedAndReachEveryRow) {
   ShowAndActivate();
   Run("2+3");
-  const std::pair<const char*, const char*> names[] = {
-      {"TxtExp", "Espressione"},          {"CmdEnt", "CALCOLO"},
-      {"CmdExi", "ESCI"},                 {"LblVal", "Risultato: 5"},
-      {"TxtSav0", "Cronologia, formula 1"}, {"TxtSav9", "Cronologia, formula 10"},
-      {"LblSav0", "Cronologia, risultato 1"}, {"LblSav9", "Cronologia, risultato 10: 5"},
-      {"MnuFil", "File"},                 {"MnuSer", "Servizi"}};
+  const std::pair<const char*, const char*> names[] = {{"TxtExp", "Espressione"},
+                                                       {"CmdEnt", "CALCOLO"},
+                                                       {"CmdExi", "ESCI"},
+                                                       {"LblVal", "Risultato: 5"},
+                                                       {"TxtSav0", "Cronologia, formula 1"},
+                                                       {"TxtSav9", "Cronologia, formula 10"},
+                                                       {"LblSav0", "Cronologia, risultato 1"},
+                                                       {"LblSav9", "Cronologia, risultato 10: 5"},
+                                                       {"MnuFil", "File"},
+                                                       {"MnuSer", "Servizi"}};
   for (const auto& [control, name] : names) {
     EXPECT_EQ(AccessibleText(Control<QObject>(control), QAccessible::Name), name);
   }
@@ -256,7 +300,8 @@ TEST_F(WindowTest, ScreenReadersFindEveryControlNamedAndReachEveryRow) {
     order << Focus()->objectName();
   }
   QStringList expected{"CmdEnt", "CmdExi", "LblVal"};
-  for (int i = 0; i < kHistoryRows; ++i) expected << QString("TxtSav%1").arg(i) << QString("LblSav%1").arg(i);
+  for (int i = 0; i < kHistoryRows; ++i)
+    expected << QString("TxtSav%1").arg(i) << QString("LblSav%1").arg(i);
   expected << "TxtExp";
   EXPECT_EQ(order, expected);
 }
@@ -266,7 +311,8 @@ TEST(StartArguments, FileHelpVersionAndMistakes) {
   QCoreApplication::setApplicationName("Numerella");
   QCoreApplication::setApplicationVersion("9.8.7");
   using Kind = StartRequest::Kind;
-  const std::tuple<QStringList, Kind, QString, QString> cases[] = {  // + file, part of the text
+  const std::tuple<QStringList, Kind, QString, QString> cases[] = {
+      // + file, part of the text
       {{"numerella"}, Kind::kOpen, "", ""},
       {{"numerella", "conti.nmr"}, Kind::kOpen, "conti.nmr", ""},
       {{"numerella", "--", "-strano.nmr"}, Kind::kOpen, "-strano.nmr", ""},

@@ -26,10 +26,14 @@
 namespace numerella {
 
 using namespace std::string_literals;
-using Path = std::optional<QString>;                   // a file dialog's answer, nullopt: Cancel
+using Path = std::optional<QString>;                    // a file dialog's answer, nullopt: Cancel
 using Box = std::tuple<std::string, int, std::string>;  // a message box: text, style, title
 using Screen = std::tuple<History, std::string, std::string, bool>;  // + TxtExp, LblVal, Scrittura
-inline const History kUnused = [] { History h; h.fill({" ", " "}); return h; }();  // of a new window
+inline const History kUnused = [] {
+  History h;
+  h.fill({" ", " "});
+  return h;
+}();  // of a new window
 
 inline QByteArray Contents(const QString& path) {
   QFile file(path);
@@ -65,7 +69,10 @@ class WindowTest : public ::testing::Test {
   QLineEdit* TxtSav(int i) { return Control<QLineEdit>(QStringLiteral("TxtSav%1").arg(i)); }
   QLabel* LblSav(int i) { return Control<QLabel>(QStringLiteral("LblSav%1").arg(i)); }
   // Types a formula into the expression box and runs it as CALCOLO does.
-  void Run(std::string f) { TxtExp()->setPlainText(FromBytes(f)); window_->RunCalculation(); }
+  void Run(std::string f) {
+    TxtExp()->setPlainText(FromBytes(f));
+    window_->RunCalculation();
+  }
   std::string Expression() { return Control<ExpressionBox>("TxtExp")->Formula(); }
   std::string Result() { return ToBytes(LblVal()->text()); }
   HistoryRow Row(int i) { return {ToBytes(TxtSav(i)->text()), ToBytes(LblSav(i)->text())}; }
@@ -91,8 +98,14 @@ class WindowTest : public ::testing::Test {
     QTest::keyClick(focus, key, modifiers);
   }
   QString PathOf(const char* name) { return folder_.filePath(QLatin1String(name)); }
-  void Read(Path p) { platform_.QueueFileAnswer(p); window_->ReadCalculationFileCommand(); }
-  void Write(Path p) { platform_.QueueFileAnswer(p); window_->WriteCalculationFileCommand(); }
+  void Read(Path p) {
+    platform_.QueueFileAnswer(p);
+    window_->ReadCalculationFileCommand();
+  }
+  void Write(Path p) {
+    platform_.QueueFileAnswer(p);
+    window_->WriteCalculationFileCommand();
+  }
 
   QTemporaryDir folder_;
   ScriptedPlatformServices platform_;

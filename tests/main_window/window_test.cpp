@@ -24,8 +24,7 @@ TEST_F(WindowTest, StartsWithTheControlsWhereTheLayoutPutsThemAtAFixedSize) {
   window_->show();
   window_->resize(window_->size() * 2);
   EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
-  EXPECT_EQ(window_->centralWidget()->size(),
-            pixels({0, 0, l.client_width, l.area_height}).size());
+  EXPECT_EQ(window_->centralWidget()->size(), pixels({0, 0, l.client_width, l.area_height}).size());
 }
 
 // ESCI lies in a row of its own under CALCOLO, with the layout's gap above it and its margins
@@ -52,10 +51,17 @@ TEST_F(WindowTest, RunsShiftTheHistory) {
     EXPECT_EQ(window_->focusWidget(), TxtExp()) << '"' << blank << '"';
     EXPECT_EQ(Shown(), (Screen{kUnused, blank, "", false}));
   }
-  const HistoryRow cases[] = {
-      {"2+3", "5"}, {"1/2", ".5"}, {"-2", "-2"}, {"1/3", ".3333333"}, {"-(1/4)", "-.25"},
-      {"123456789", "1.234568E+08"}, {"0.0000000001", "1E-10"}, {"1E+39", "**************"},
-      {"SUM(1,2,3)", "6"}, {"7*1", "7"}, {"8", "8"}};
+  const HistoryRow cases[] = {{"2+3", "5"},
+                              {"1/2", ".5"},
+                              {"-2", "-2"},
+                              {"1/3", ".3333333"},
+                              {"-(1/4)", "-.25"},
+                              {"123456789", "1.234568E+08"},
+                              {"0.0000000001", "1E-10"},
+                              {"1E+39", "**************"},
+                              {"SUM(1,2,3)", "6"},
+                              {"7*1", "7"},
+                              {"8", "8"}};
   for (const HistoryRow& c : cases) {
     Run("  " + c.formula + " ");
     EXPECT_EQ(Shown(), (Screen{window_->CurrentHistory(), "  " + c.formula + " ", c.result, true}));
@@ -71,15 +77,19 @@ TEST_F(WindowTest, RunsShiftTheHistory) {
 // A failed run, first or after a success with Lista Errori checked, leaves the screen as it was;
 // a compile failure shows the window "Numerella" with one button, and the listing if checked.
 TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
-  const std::pair<const char*, bool> cases[] = {  // formula, fails to compile (else to evaluate)
-      {"2+", true}, {"(1", true}, {"FOO(1)", true}, {"1/0", false}, {"LOG(0)", false},
-      {"SQR(-1)", false}};
+  const std::pair<const char*, bool> cases[] = {// formula, fails to compile (else to evaluate)
+                                                {"2+", true},      {"(1", true},
+                                                {"FOO(1)", true},  {"1/0", false},
+                                                {"LOG(0)", false}, {"SQR(-1)", false}};
   for (const bool after_success : {false, true}) {
     for (const auto& [formula, compile_failure] : cases) {
       SCOPED_TRACE(formula + (after_success ? " after 7, listing checked"s : " first"s));
       window_ = std::make_unique<FrmMain>(platform_);
       EXPECT_FALSE(Control<QAction>("MnuSerLis")->isChecked());
-      if (after_success) { Run("7"); Control<QAction>("MnuSerLis")->trigger(); }
+      if (after_success) {
+        Run("7");
+        Control<QAction>("MnuSerLis")->trigger();
+      }
       TxtExp()->setPlainText(formula);
       const Screen before = Shown();
       const std::size_t boxes = platform_.boxes().size(), modals = platform_.modals().size();
@@ -106,7 +116,8 @@ TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
 
 TEST_F(WindowTest, EnterRunsExactlyOneCalculationWhereverAndRowsPassKeysOn) {
   ShowAndActivate();
-  const std::pair<const char*, Qt::Key> cases[] = {  // the control with the focus, the key
+  const std::pair<const char*, Qt::Key> cases[] = {
+      // the control with the focus, the key
       {"TxtExp", Qt::Key_Return},  {"TxtExp", Qt::Key_Enter},  {"CmdEnt", Qt::Key_Return},
       {"TxtSav3", Qt::Key_Return}, {"LblSav5", Qt::Key_Enter}, {"LblVal", Qt::Key_Return},
       {"CmdExi", Qt::Key_Return}};
@@ -166,11 +177,16 @@ TEST_F(WindowTest, FailedFileCommandsChangeNothing) {
   const Screen before = Shown();
   const QString old = PathOf("old.nmr");
   Put(old, "\"old content\"\r\n");
-  const std::tuple<bool, Path, bool> cases[] = {  // save, the dialog's answer, the platform fails
-      {false, std::nullopt, false},          {false, QString(), false}, {false, old, true},
-      {false, PathOf("missing.nmr"), false}, {false, PathOf("no/such/dir/x.nmr"), false},
-      {true, std::nullopt, false},           {true, QString(), false},  {true, old, true},
-      {true, folder_.path(), false}};
+  const std::tuple<bool, Path, bool> cases[] = {// save, the dialog's answer, the platform fails
+                                                {false, std::nullopt, false},
+                                                {false, QString(), false},
+                                                {false, old, true},
+                                                {false, PathOf("missing.nmr"), false},
+                                                {false, PathOf("no/such/dir/x.nmr"), false},
+                                                {true, std::nullopt, false},
+                                                {true, QString(), false},
+                                                {true, old, true},
+                                                {true, folder_.path(), false}};
   for (const auto& [save, answer, fail] : cases) {
     SCOPED_TRACE(answer.value_or("<cancel>").toStdString() + (save ? " written" : " read"));
     platform_.FailNextReads(fail && !save ? 1 : 0);
@@ -213,7 +229,7 @@ TEST_F(WindowTest, TypeComputeSaveQuitAndReadBack) {
   QTest::keyClick(TxtExp(), Qt::Key_O, Qt::ControlModifier);
   EXPECT_EQ(Shown(), saved);
   QTest::keyClick(TxtExp(), Qt::Key_F1);
-  EXPECT_EQ(platform_.modals().size(), 1u);  // the function list
+  EXPECT_EQ(platform_.modals().size(), 1u);                       // the function list
   ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get(), 1000));  // active again after it
   EXPECT_EQ(Control<QPushButton>("CmdExi")->text(), "&ESCI");
   QTest::keyClick(TxtExp(), Qt::Key_E, Qt::AltModifier);  // ESCI's access key, an animated click

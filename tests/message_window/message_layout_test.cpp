@@ -19,30 +19,44 @@ TEST(MsgLayoutTest, FiguresOfTheEdgeCasesAndPlacement) {
                                   "text_x",  "text_y0", "row_w", "row_span",  "first button"};
   const std::tuple<const char*, MsgContent, std::vector<double>> cases[] = {
       // buttons, icon kind, widest line, line count, text empty, frame width; the figures
-      {"empty text, no icon", {1, 0, 0, 0, true, 0},
+      {"empty text, no icon",
+       {1, 0, 0, 0, true, 0},
        {1360.8, 760.8, 0, 0, -94.8, 194.4, 0, 1360.8, 972, 194.4}},
-      {"empty text with icon: icon centred, G below the top", {1, 2, 0, 0, true, 0},
+      {"empty text with icon: icon centred, G below the top",
+       {1, 2, 0, 0, true, 0},
        {1360.8, 1339.2, 578.4, 488.4, 194.4, 772.8, 0, 1360.8, 972, 194.4}},
-      {"one short line with icon: the icon's band, text on its middle", {1, 2, 960, 1, false, 0},
+      {"one short line with icon: the icon's band, text on its middle",
+       {1, 2, 960, 1, false, 0},
        {1927.2, 1339.2, 578.4, 194.4, 194.4, 772.8, 314.4, 1360.8, 972, 477.6}},
-      {"five lines with icon: the text's band, text G below the top", {1, 3, 960, 5, false, 0},
+      {"five lines with icon: the text's band, text G below the top",
+       {1, 3, 960, 5, false, 0},
        {1927.2, 2251.2, 1490.4, 194.4, 650.4, 772.8, 194.4, 1360.8, 972, 477.6}},
-      {"icon kind above 4 keeps the room", {1, 7, 960, 1, false, 0},
+      {"icon kind above 4 keeps the room",
+       {1, 7, 960, 1, false, 0},
        {1927.2, 1339.2, 578.4, 194.4, 194.4, 772.8, 314.4, 1360.8, 972, 477.6}},
-      {"no icon, wide text: width from the text", {2, 0, 7488, 22, false, 0},
+      {"no icon, wide text: width from the text",
+       {2, 0, 7488, 22, false, 0},
        {7876.8, 7147.2, 6386.4, 0, 3098.4, 194.4, 194.4, 2527.2, 2138.4, 2869.2}},
-      {"buttons centre on the outer width", {2, 0, 7488, 22, false, 120},
+      {"buttons centre on the outer width",
+       {2, 0, 7488, 22, false, 120},
        {7876.8, 7147.2, 6386.4, 0, 3098.4, 194.4, 194.4, 2527.2, 2138.4, 2929.2}},
-      {"three buttons, no text: width from the row", {3, 0, 0, 0, true, 0},
+      {"three buttons, no text: width from the row",
+       {3, 0, 0, 0, true, 0},
        {3693.6, 760.8, 0, 0, -94.8, 194.4, 0, 3693.6, 3304.8, 194.4}},
   };
   for (const auto& [name, content, expected] : cases) {
     SCOPED_TRACE(name);
     const MsgLayout l = ComputeMsgLayout({972, 372, 96, 192, 384, 384}, content);
     ASSERT_EQ(l.button_lefts.size(), static_cast<std::size_t>(content.button_count));
-    const double figures[] = {l.inner_w, l.inner_h, l.band,
-                              content.icon_kind != 0 ? l.icon_left : 0, l.icon_top, l.text_x,
-                              content.text_empty ? 0 : l.text_y0, l.row_w, l.row_span,
+    const double figures[] = {l.inner_w,
+                              l.inner_h,
+                              l.band,
+                              content.icon_kind != 0 ? l.icon_left : 0,
+                              l.icon_top,
+                              l.text_x,
+                              content.text_empty ? 0 : l.text_y0,
+                              l.row_w,
+                              l.row_span,
                               l.button_lefts[0]};
     for (int i = 0; i < 10; ++i) EXPECT_NEAR(figures[i], expected[i], 1e-9) << kFigures[i];
     for (std::size_t k = 1; k < l.button_lefts.size(); ++k)
@@ -72,7 +86,11 @@ TEST(TextWrapTest, SplitsWrapsAndMeasures) {
     return std::vector<std::string>(v.begin(), v.end());
   };
   const std::pair<std::string, std::vector<std::string>> paragraphs[] = {
-      {"", {}}, {"abc", {"abc"}}, {"a\rb", {"a", "b"}}, {"\r", {""}}, {"\r\r", {"", ""}},
+      {"", {}},
+      {"abc", {"abc"}},
+      {"a\rb", {"a", "b"}},
+      {"\r", {""}},
+      {"\r\r", {"", ""}},
       {"a\r", {"a"}},              // a trailing carriage return adds nothing
       {"a\r\rb", {"a", "", "b"}},  // two in a row give an empty paragraph
       {"a\nb", {"a\nb"}},          // a line feed is an ordinary character
@@ -81,7 +99,8 @@ TEST(TextWrapTest, SplitsWrapsAndMeasures) {
 
   const std::tuple<std::string, double, std::vector<std::string>> wraps[] = {
       {"", 1000, {}},  // an empty paragraph takes no line
-      {"short", 1000, {"short"}}, {"exactly10!", 1000, {"exactly10!"}},  // at the limit: kept
+      {"short", 1000, {"short"}},
+      {"exactly10!", 1000, {"exactly10!"}},  // at the limit: kept
       // The blank stays at the end of the broken line.
       {"aa bb cc dd ee", 1000, {"aa bb cc ", "dd ee"}},
       {"ab    cdefghij", 1000, {"ab    ", "cdefghij"}},
@@ -92,14 +111,18 @@ TEST(TextWrapTest, SplitsWrapsAndMeasures) {
       {"abcdefghijk lm nopqrs", 1000, {"abcdefghi", "jk lm ", "nopqrs"}},
       {" abcdefghijk", 1000, {" ", "abcdefghi", "jk"}},  // a leading blank is a line of its own
       // A hard break always takes one character, even below one character's width.
-      {"abc", 100, {"a", "b", "c"}}, {"abc", 0, {"a", "b", "c"}}, {"abc", -10, {"a", "b", "c"}},
+      {"abc", 100, {"a", "b", "c"}},
+      {"abc", 0, {"a", "b", "c"}},
+      {"abc", -10, {"a", "b", "c"}},
   };
   for (const auto& [text, limit, lines] : wraps)
     EXPECT_EQ(strings(WrapParagraph(text, limit, fixed)), lines) << limit;
 
-  const std::tuple<std::string, double, std::int32_t> widest[] = {  // halves round to even
+  const std::tuple<std::string, double, std::int32_t> widest[] = {
+      // halves round to even
       {"", 100, 0},         {"abc", 100, 300}, {"a\rabcd\rab", 100, 400},
-      {"abcd\r", 100, 400}, {"a", 2.5, 2},     {"a", 3.5, 4},  {"aaa", 0.5, 2}};
+      {"abcd\r", 100, 400}, {"a", 2.5, 2},     {"a", 3.5, 4},
+      {"aaa", 0.5, 2}};
   for (const auto& [text, per, width] : widest) {
     const TextMeasurer measure = [per = per](std::string_view t) { return per * t.size(); };
     EXPECT_EQ(WidestLineWidth(text, measure), width) << text << " " << per;
@@ -145,8 +168,10 @@ TEST(TextWrapTest, MeasuresEachCharacterOnceWhateverTheParagraph) {
   spaced[0] = 'x';
   // Paragraph, limit; the reference's measurements grow with the square of the length.
   const std::tuple<const char*, std::string, double> cases[] = {
-      {"one long operand", operand, 80 * 96}, {"words", words, 80 * 96},
-      {"blanks after one letter", spaced, 80 * 96}, {"limit below a character", operand, 50},
+      {"one long operand", operand, 80 * 96},
+      {"words", words, 80 * 96},
+      {"blanks after one letter", spaced, 80 * 96},
+      {"limit below a character", operand, 50},
       {"fits", operand, 1e9}};
   for (const auto& [name, paragraph, limit] : cases) {
     long advances = 0;

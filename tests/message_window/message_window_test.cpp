@@ -45,14 +45,16 @@ TEST(MessageWindowTest, ButtonsCarryTheCaptionsAndExtraOnesLastOneCall) {
     std::vector<int> lefts;
     std::size_t members = 0;
     const int pressed = Show(n, Action([&, press = press](QDialog& d) {
-      members = d.findChildren<QPushButton*>().size();
-      for (int k = 1; k <= 8; ++k) {
-        auto* b = d.findChild<QPushButton*>(QStringLiteral("CmdMsg%1").arg(k));
-        if (b != nullptr && b->isVisible()) captions.push_back(b->text().toStdString());
-        if (b != nullptr && b->isVisible()) lefts.push_back(b->x());
-      }
-      Scripted::PressButton(d, press);
-    }));
+                               members = d.findChildren<QPushButton*>().size();
+                               for (int k = 1; k <= 8; ++k) {
+                                 auto* b =
+                                     d.findChild<QPushButton*>(QStringLiteral("CmdMsg%1").arg(k));
+                                 if (b != nullptr && b->isVisible())
+                                   captions.push_back(b->text().toStdString());
+                                 if (b != nullptr && b->isVisible()) lefts.push_back(b->x());
+                               }
+                               Scripted::PressButton(d, press);
+                             }));
     SCOPED_TRACE(n);
     EXPECT_EQ(pressed, press);
     EXPECT_EQ(PressedButton(), press);
@@ -71,14 +73,18 @@ TEST(MessageWindowTest, KeysAndClosingPressButtons) {
       w->setFocus(), QTest::keyClick(w, k, m), QTest::qWait(m == Qt::NoModifier ? 0 : 300);
     });
   };
-  const std::tuple<const char*, Action, int> cases[] = {  // 0: still shown
-      {"access key S", key(Qt::Key_S), 2}, {"access key c", key(Qt::Key_C), 1},
-      {"Alt+S", key(Qt::Key_S, nullptr, Qt::AltModifier), 2}, {"X: nothing", key(Qt::Key_X), 0},
+  const std::tuple<const char*, Action, int> cases[] = {
+      // 0: still shown
+      {"access key S", key(Qt::Key_S), 2},
+      {"access key c", key(Qt::Key_C), 1},
+      {"Alt+S", key(Qt::Key_S, nullptr, Qt::AltModifier), 2},
+      {"X: nothing", key(Qt::Key_X), 0},
       {"Enter at first goes to the first button", key(Qt::Key_Return), 1},
       {"Enter on the focused second button", key(Qt::Key_Return, "CmdMsg2"), 2},
       {"Space on the focused second button", key(Qt::Key_Space, "CmdMsg2"), 2},
       // Closing counts as button 1, not as the press before it.
-      {"Esc", key(Qt::Key_Escape), 1}, {"title-bar close", [](QDialog& d) { d.close(); }, 1},
+      {"Esc", key(Qt::Key_Escape), 1},
+      {"title-bar close", [](QDialog& d) { d.close(); }, 1},
   };
   for (const auto& [name, action, expected] : cases) {
     ASSERT_EQ(Show(2, 2), 2);  // an earlier press of the second button
@@ -96,16 +102,20 @@ TEST(MessageWindowTest, ChosenIconShownAndTextDrawnPastItsRoomWrappedAtEightyCel
   const double g = 0.2 * frm.ButtonWidthTwips();
   std::string long_paragraph;
   for (int i = 0; i < 30; ++i) long_paragraph += "parola ";  // 210 characters
-  const std::pair<int, const char*> cases[] = {
-      {kIconNone, ""},        {kIconQuestion, "ImgDom"}, {kIconExclamation, "ImgEsc"},
-      {kIconInformation, "ImgInf"}, {kIconStop, "ImgStp"}, {5, ""}};
+  const std::pair<int, const char*> cases[] = {{kIconNone, ""},
+                                               {kIconQuestion, "ImgDom"},
+                                               {kIconExclamation, "ImgEsc"},
+                                               {kIconInformation, "ImgInf"},
+                                               {kIconStop, "ImgStp"},
+                                               {5, ""}};
   for (const auto& [kind, visible] : cases) {
     QStringList shown;
     Show(1, Action([&](QDialog& d) {
            for (QLabel* l : d.findChildren<QLabel*>())
              if (l->isVisible()) shown << l->objectName();
            Scripted::PressButton(d, 1);
-         }), kind, "Prima riga\r" + long_paragraph);
+         }),
+         kind, "Prima riga\r" + long_paragraph);
     EXPECT_EQ(shown.join(""), QString::fromLatin1(visible)) << kind;
     const std::vector<std::string> lines = DrawnLines();
     ASSERT_GE(lines.size(), 4u);
@@ -130,8 +140,8 @@ TEST(FunctionCardTest, TextByteForByteShownInTwentyTwoLines) {
   for (const char c : card) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
   EXPECT_EQ(hash, 0x57a422db8c72d9bcu);
   const QString glyphs = Cp437ToQString(card);  // bytes E2 (twice) and FD
-  EXPECT_EQ(glyphs.count(QChar(0x0393)), 2);  // Γ
-  EXPECT_EQ(glyphs.count(QChar(0x00B2)), 1);  // ²
+  EXPECT_EQ(glyphs.count(QChar(0x0393)), 2);    // Γ
+  EXPECT_EQ(glyphs.count(QChar(0x00B2)), 1);    // ²
   Scripted platform;
   ShowFunctionList(platform, nullptr);
   EXPECT_EQ(platform.modals().at(0).title, QStringLiteral("Funzioni Intrinseche della Numerella"));
@@ -152,7 +162,7 @@ TEST(FunctionCardTest, StampaPrintsOrOffersAPdfFile) {
   QTemporaryDir dir;
   const char *kNone = nullptr, *kGood = "scheda.pdf", *kFailing = "/nonexistent/dir/x.pdf";
   const QString path = dir.filePath(kGood);  // a failing print job: its folder does not exist
-  enum { kCancel, kPick, kPickSaveFails };  // in the file dialog
+  enum { kCancel, kPick, kPickSaveFails };   // in the file dialog
   // Press on the card, printer, answer to the question, file dialog, boxes shown, PDF written.
   const std::tuple<const char*, Scripted::ModalAnswer, const char*, int, int,
                    std::vector<std::string>, bool>
@@ -184,7 +194,9 @@ TEST(FunctionCardTest, StampaPrintsOrOffersAPdfFile) {
     std::vector<std::string> texts;
     for (const auto& box : platform.boxes()) texts.push_back(box.text);
     EXPECT_EQ(texts, boxes);
-    if (!texts.empty()) { EXPECT_EQ(platform.boxes().front().style, kBoxYesNoQuestion); }
+    if (!texts.empty()) {
+      EXPECT_EQ(platform.boxes().front().style, kBoxYesNoQuestion);
+    }
     EXPECT_EQ(platform.file_dialogs().size(), answer == kAnswerYes ? 1u : 0u);
     QFile pdf(path);
     EXPECT_EQ(pdf.open(QIODevice::ReadOnly) && pdf.read(4) == "%PDF", written);
@@ -211,8 +223,10 @@ QRect DarkBox(const QImage& image) {
 }
 
 TEST(PrintAnywhereTest, CentredAtItsOwnSizeOnImagesAndOnePdfPageTurnedByTheShape) {
-  const std::tuple<QSizeF, int, QRect> cases[] = {  // picture in twips, image dpi, dark pixels
-      {{6000, 4000}, 144, {200, 200, 600, 400}}, {{4000, 6000}, 144, {300, 100, 400, 600}},
+  const std::tuple<QSizeF, int, QRect> cases[] = {
+      // picture in twips, image dpi, dark pixels
+      {{6000, 4000}, 144, {200, 200, 600, 400}},
+      {{4000, 6000}, 144, {300, 100, 400, 600}},
       {{2880, 1440}, 72, {428, 364, 144, 72}},
       {{10000, 8000}, 144, {0, 0, 1000, 800}}};  // exactly the image's size
   for (const auto& [picture, dpi, expected] : cases) {
@@ -229,7 +243,8 @@ TEST(PrintAnywhereTest, CentredAtItsOwnSizeOnImagesAndOnePdfPageTurnedByTheShape
   EXPECT_EQ(failing.pageLayout().orientation(), QPageLayout::Portrait);
   if (QProcess::execute("pdftoppm", {"-v"}) < 0) GTEST_SKIP() << "poppler-utils not installed";
   const std::tuple<double, double, QPageLayout::Orientation, bool> pages[] = {
-      {6000, 4000, QPageLayout::Portrait, true}, {4000, 6000, QPageLayout::Landscape, false},
+      {6000, 4000, QPageLayout::Portrait, true},
+      {4000, 6000, QPageLayout::Landscape, false},
       {5000, 5000, QPageLayout::Landscape, false},  // a square prints in portrait
       {7200, 4320, QPageLayout::Landscape, true}};
   QTemporaryDir dir;

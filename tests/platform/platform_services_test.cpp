@@ -34,7 +34,7 @@ TEST(ScriptedPlatformTest, AnswersInOrderThenDefaults) {
   ScriptedPlatformServices p;
   p.QueueModal(3);
   p.QueueModal(ScriptedPlatformServices::ModalAction([](QDialog& d) { d.hide(); }));
-  p.QueueModal(9);  // no such button: the dialog is hidden anyway
+  p.QueueModal(9);                          // no such button: the dialog is hidden anyway
   for (const int clicked : {3, 0, 0, 1}) {  // then button 1
     ButtonDialog dialog(3);
     p.ShowModal(dialog, nullptr);
@@ -44,7 +44,8 @@ TEST(ScriptedPlatformTest, AnswersInOrderThenDefaults) {
             std::pair(QStringLiteral("Prova"), false));
   p.QueueBoxAnswer(kAnswerNo);  // then Yes for a Yes/No box, OK for the others
   for (const auto& [style, answer] : {std::pair{kBoxYesNoQuestion, kAnswerNo},
-                                      {kBoxYesNoQuestion, kAnswerYes}, {kBoxOk, kAnswerOk}})
+                                      {kBoxYesNoQuestion, kAnswerYes},
+                                      {kBoxOk, kAnswerOk}})
     EXPECT_EQ(p.ShowMessageBox(nullptr, "Salvare?", style, "Stampa"), answer);
   EXPECT_EQ(p.GetOpenFileName(nullptr, "Apri", {"*.nmr"}, 1, "/home"), std::nullopt);  // Cancel
 }
@@ -73,9 +74,10 @@ TEST(DesktopPlatformTest, ModalReturnsOnceHiddenNoPrinterGivesNoneAndFontsMap) {
     EXPECT_EQ(std::pair(dialog.clicked, dialog.isVisible()), std::pair(button, false));
   }
   EXPECT_TRUE(!QPrinterInfo::availablePrinters().isEmpty() || !QtPlatformServices().OpenPrinter());
-  const std::tuple<const char*, double, bool> cases[] = {
-      {"terminal", 8, true}, {"Terminal", 10.8, true}, {"TERMINAL", 8, true},
-      {"MS Sans Serif", 7.8, false}};
+  const std::tuple<const char*, double, bool> cases[] = {{"terminal", 8, true},
+                                                         {"Terminal", 10.8, true},
+                                                         {"TERMINAL", 8, true},
+                                                         {"MS Sans Serif", 7.8, false}};
   for (const auto& [name, points, fixed_pitch] : cases) {
     const QFont font = PlatformFont(name, points);
     EXPECT_EQ(QFontInfo(font).fixedPitch(), fixed_pitch) << name;

@@ -1,9 +1,12 @@
 // Reading and saving regular files: injected write, flush, close and rename failures, a file
 // size limit, a really full file system, files that are not regular, links, permissions.
 // Every failed save must leave the old file byte for byte and no temporary file behind.
+#include "platform/regular_files.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -12,8 +15,6 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
@@ -28,7 +29,6 @@
 #include "fifo_watchdog.h"
 #include "platform/failing_file_calls.h"
 #include "platform/qt_platform_services.h"
-#include "platform/regular_files.h"
 
 namespace numerella {
 namespace {
@@ -46,13 +46,13 @@ void Put(const std::string& path, const std::string& bytes) {
 // The names in a folder, sorted: a failed save may leave no temporary file.
 std::vector<std::string> Names(const QString& folder) {
   std::vector<std::string> names;
-  for (const QString& n : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                 QDir::NoDotAndDotDot, QDir::Name))
+  for (const QString& n : QDir(folder).entryList(
+           QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
     names.push_back(n.toStdString());
   return names;
 }
 mode_t ModeOf(const std::string& path, bool follow = true) {
-  struct stat st{};
+  struct stat st {};
   return (follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) == 0 ? st.st_mode : 0;
 }
 std::string Step(const SaveOutcome& o) {
@@ -86,8 +86,9 @@ TEST(SaveRegularFile, EveryStepCheckedOldFileKeptAndNothingLeftBehind) {
       const SaveOutcome failed = SaveRegularFile(path, kNew, calls);
       EXPECT_EQ(Step(failed), Step({step, error})) << name;
       EXPECT_EQ(Contents(path), existing ? kOld : "<missing>") << name;
-      EXPECT_EQ(Names(dir.path()), existing ? std::vector<std::string>{"storia.nmr"}
-                                            : std::vector<std::string>{}) << name;
+      EXPECT_EQ(Names(dir.path()),
+                existing ? std::vector<std::string>{"storia.nmr"} : std::vector<std::string>{})
+          << name;
       EXPECT_EQ(calls.count(call), nth) << name;
       EXPECT_TRUE(SaveRegularFile(path, kNew, calls)) << name;  // the fault was one-off
       EXPECT_EQ(Contents(path), kNew) << name;
@@ -146,7 +147,8 @@ TEST(SaveRegularFile, FileSizeLimitFailsTheSaveNotTheProgram) {
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return "setrlimit failed";
     std::string out;
     const SaveOutcome over = SaveRegularFile(path, std::string(4097, 'x'));
-    if (Step(over) != Step({SaveStep::kWrite, EFBIG})) out += "4097 bytes gave " + Step(over) + "; ";
+    if (Step(over) != Step({SaveStep::kWrite, EFBIG}))
+      out += "4097 bytes gave " + Step(over) + "; ";
     if (QtPlatformServices().SaveAtomically(QString::fromStdString(path), QByteArray(5000, 'x')))
       out += "the desktop services reported success; ";
     if (Contents(path) != kOld) out += "old file changed; ";
@@ -177,7 +179,8 @@ TEST(SaveRegularFile, RealFullFileSystem) {
     }
     std::string out;
     const SaveOutcome full = SaveRegularFile(path, std::string(16384, 'x'));
-    if (Step(full) != Step({SaveStep::kWrite, ENOSPC})) out += "full disk gave " + Step(full) + "; ";
+    if (Step(full) != Step({SaveStep::kWrite, ENOSPC}))
+      out += "full disk gave " + Step(full) + "; ";
     if (QtPlatformServices().SaveAtomically(QString::fromStdString(path), QByteArray(16384, 'x')))
       out += "the desktop services reported success; ";
     if (Contents(path) != kOld) out += "old file changed; ";
@@ -217,9 +220,10 @@ TEST(RegularFiles, FifosSocketsDevicesAndFoldersAreNeitherReadNorReplaced) {
   ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
   ASSERT_EQ(::symlink("fifo", (d + "/link to fifo").c_str()), 0);
   FifoWatchdog watchdog(fifo);
-  const std::pair<std::string, mode_t> cases[] = {  // path, kind that must stay
-      {fifo, S_IFIFO}, {d + "/link to fifo", S_IFIFO}, {socket, S_IFSOCK}, {folder, S_IFDIR},
-      {"/dev/null", S_IFCHR}, {"/dev/zero", S_IFCHR}};
+  const std::pair<std::string, mode_t> cases[] = {
+      // path, kind that must stay
+      {fifo, S_IFIFO},   {d + "/link to fifo", S_IFIFO}, {socket, S_IFSOCK},
+      {folder, S_IFDIR}, {"/dev/null", S_IFCHR},         {"/dev/zero", S_IFCHR}};
   QtPlatformServices real;
   for (const auto& [path, kind] : cases) {
     const int fd = OpenRegularForReading(path);
@@ -302,7 +306,8 @@ TEST(RegularFiles, PermissionsAreRespected) {
     if (Step(ro) != Step({SaveStep::kNotWritable, EACCES})) out += "read-only: " + Step(ro) + "; ";
     if (Contents(readonly) != kOld) out += "read-only file changed; ";
     const SaveOutcome shut = SaveRegularFile(closed + "/new", "x");
-    if (Step(shut) != Step({SaveStep::kCreate, EACCES})) out += "closed folder: " + Step(shut) + "; ";
+    if (Step(shut) != Step({SaveStep::kCreate, EACCES}))
+      out += "closed folder: " + Step(shut) + "; ";
     ::chmod(unreadable.c_str(), 0644);  // so that the folder can be removed
     return out;
   });
@@ -311,12 +316,18 @@ TEST(RegularFiles, PermissionsAreRespected) {
 }
 
 TEST(FileDialogs, SuffixOnlyWhereTheNameHasNoExtension) {
-  const std::tuple<QString, QString, QString> cases[] = {  // typed, suffix, result
-      {"/a/scheda", "pdf", "/a/scheda.pdf"},     {"/a/scheda.pdf", "pdf", "/a/scheda.pdf"},
-      {"/a/scheda.PDF", "pdf", "/a/scheda.PDF"}, {"/a/scheda.v2", "pdf", "/a/scheda.v2"},
-      {"/a.b/scheda", "pdf", "/a.b/scheda.pdf"}, {"/a/.nascosto", "pdf", "/a/.nascosto.pdf"},
-      {"scheda", "pdf", "scheda.pdf"},           {"/a/storia", "", "/a/storia"},
-      {"/a/", "pdf", "/a/"},                     {"", "pdf", ""}};
+  const std::tuple<QString, QString, QString> cases[] = {
+      // typed, suffix, result
+      {"/a/scheda", "pdf", "/a/scheda.pdf"},
+      {"/a/scheda.pdf", "pdf", "/a/scheda.pdf"},
+      {"/a/scheda.PDF", "pdf", "/a/scheda.PDF"},
+      {"/a/scheda.v2", "pdf", "/a/scheda.v2"},
+      {"/a.b/scheda", "pdf", "/a.b/scheda.pdf"},
+      {"/a/.nascosto", "pdf", "/a/.nascosto.pdf"},
+      {"scheda", "pdf", "scheda.pdf"},
+      {"/a/storia", "", "/a/storia"},
+      {"/a/", "pdf", "/a/"},
+      {"", "pdf", ""}};
   for (const auto& [typed, suffix, result] : cases)
     EXPECT_EQ(WithDefaultSuffix(typed, suffix), result) << typed.toStdString();
 }
@@ -328,8 +339,10 @@ TEST(FileDialogs, OpenAcceptsAnyTypedNameAndSaveAsDoesNotAsk) {
   const QStringList filters{"Tutti i File (*.*)", "File Numerella (*.nmr)"};
   Put(dir.filePath("esiste.nmr").toStdString(), kOld);
   const std::tuple<QFileDialog::AcceptMode, const char*, QString> cases[] = {
-      {QFileDialog::AcceptOpen, "manca.nmr", ""}, {QFileDialog::AcceptSave, "esiste.nmr", ""},
-      {QFileDialog::AcceptSave, "nuovo", ""}, {QFileDialog::AcceptSave, "scheda", "pdf"}};
+      {QFileDialog::AcceptOpen, "manca.nmr", ""},
+      {QFileDialog::AcceptSave, "esiste.nmr", ""},
+      {QFileDialog::AcceptSave, "nuovo", ""},
+      {QFileDialog::AcceptSave, "scheda", "pdf"}};
   for (const auto& [mode, typed, suffix] : cases) {
     QFileDialog dialog(nullptr, QString(), dir.path());
     dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -31,8 +31,10 @@ inline std::string RunInChild(const std::function<std::string()>& body) {
   std::string report;
   char chunk[512];
   for (ssize_t n; (n = ::read(pipe_ends[0], chunk, sizeof chunk)) != 0;) {
-    if (n > 0) report.append(chunk, static_cast<std::size_t>(n));
-    else if (errno != EINTR) break;
+    if (n > 0)
+      report.append(chunk, static_cast<std::size_t>(n));
+    else if (errno != EINTR)
+      break;
   }
   ::close(pipe_ends[0]);
   int status = 0;

@@ -89,8 +89,7 @@ void Compiler::CompileFormula(std::string_view formula, CompiledProgram& program
   }
 
   const int slot_count = declarations.var_count + declarations.par_count +
-                         declarations.const_count +
-                         static_cast<int>(marked.literal_values.size());
+                         declarations.const_count + static_cast<int>(marked.literal_values.size());
   FillValueTable(declarations, slot_count, marked.literal_values, program.ValueTable);
   program.LastOperand = marked.last_ordinal;
   compile_detail::GenerateProgram(marked.text, program.Program, findings, *storage_);

@@ -25,8 +25,8 @@ bool CheckOneName(std::string_view slot, int index, Findings& findings) {
   for (char c : own) {
     const char upper = UpperLatin1(c);
     if (!IsDigit(upper) && !IsUpperLetter(upper) && upper != '_') {
-      findings.Error({"* ERR. ", text, "  ", std::string_view(&upper, 1), "   ",
-                      "Carattere NON Valido"});
+      findings.Error(
+          {"* ERR. ", text, "  ", std::string_view(&upper, 1), "   ", "Carattere NON Valido"});
       error = true;
     }
   }

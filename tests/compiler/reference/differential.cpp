@@ -54,13 +54,15 @@ std::string CompareFull(const CompiledProgram& a, const std::string& listing_a,
     return Describe("CompileFlag", std::to_string(a.CompileFlag), std::to_string(b.CompileFlag));
   }
   if (a.VarCount != b.VarCount || a.ParCount != b.ParCount) {
-    return Describe("VarCount/ParCount", std::to_string(a.VarCount) + "/" + std::to_string(a.ParCount),
+    return Describe("VarCount/ParCount",
+                    std::to_string(a.VarCount) + "/" + std::to_string(a.ParCount),
                     std::to_string(b.VarCount) + "/" + std::to_string(b.ParCount));
   }
   if (a.LastOperand != b.LastOperand) {
     return Describe("LastOperand", std::to_string(a.LastOperand), std::to_string(b.LastOperand));
   }
-  if (a.Program != b.Program) return Describe("Program", ProgramCodes(a.Program), ProgramCodes(b.Program));
+  if (a.Program != b.Program)
+    return Describe("Program", ProgramCodes(a.Program), ProgramCodes(b.Program));
   if (a.OperandMap != b.OperandMap) {
     return Describe("OperandMap", ProgramCodes(a.OperandMap), ProgramCodes(b.OperandMap));
   }

@@ -20,9 +20,9 @@
 namespace numerella::reference {
 
 struct DifferentialCount {
-  long long compared = 0;       // compilations whose outputs were compared in full
-  long long beyond_limit = 0;   // compilations past the working-text limit, checked as above
-  long long succeeded = 0;      // compared compilations that succeeded (CompileFlag 0)
+  long long compared = 0;      // compilations whose outputs were compared in full
+  long long beyond_limit = 0;  // compilations past the working-text limit, checked as above
+  long long succeeded = 0;     // compared compilations that succeeded (CompileFlag 0)
 };
 
 // Compiles formula with both compilers, with the listing asked for or not, and returns a

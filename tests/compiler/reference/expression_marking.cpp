@@ -185,8 +185,8 @@ MarkedExpression MarkExpression(std::string_view expression, const Declarations&
   const auto opened = std::count(expression.begin(), expression.end(), '(');
   const auto closed = std::count(expression.begin(), expression.end(), ')');
   if (opened != closed) {
-    findings.Error({"* ERR. ", BlankSigned(opened), "Parentesi Aperte e ", BlankSigned(closed),
-                    " Chiuse"});
+    findings.Error(
+        {"* ERR. ", BlankSigned(opened), "Parentesi Aperte e ", BlankSigned(closed), " Chiuse"});
   }
   Scanner scanner(declarations, operand_map, findings);
   return scanner.Scan(MarkFunctions(NormalForm(expression)));

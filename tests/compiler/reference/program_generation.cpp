@@ -52,11 +52,16 @@ namespace {
 
 int OperatorCode(char op) {
   switch (op) {
-    case '^': return 1;
-    case '*': return 2;
-    case '/': return 3;
-    case '+': return 4;
-    default: return 5;
+    case '^':
+      return 1;
+    case '*':
+      return 2;
+    case '/':
+      return 3;
+    case '+':
+      return 4;
+    default:
+      return 5;
   }
 }
 

@@ -64,12 +64,9 @@ std::optional<QString> ScriptedPlatformServices::GetOpenFileName(QWidget* /*owne
   return NextFileAnswer({false, title, filters, selected_filter, folder, QString()});
 }
 
-std::optional<QString> ScriptedPlatformServices::GetSaveFileName(QWidget* /*owner*/,
-                                                                 const QString& title,
-                                                                 const QStringList& filters,
-                                                                 int selected_filter,
-                                                                 const QString& folder,
-                                                                 const QString& default_suffix) {
+std::optional<QString> ScriptedPlatformServices::GetSaveFileName(
+    QWidget* /*owner*/, const QString& title, const QStringList& filters, int selected_filter,
+    const QString& folder, const QString& default_suffix) {
   return NextFileAnswer({true, title, filters, selected_filter, folder, default_suffix});
 }
 
