@@ -48,6 +48,10 @@ void BindRegisters(const CompiledProgram& program, std::vector<Value>& registers
 void CompileAndRun(Compiler& compiler, bool listing, const std::vector<Binding>& bindings,
                    NoticeSink* notices, CalculationOutcome& out) {
   CompiledProgram& p = out.program;
+  // Room for the value table of a typical formula, so that the compiler's table does not
+  // need a second allocation after the two entries a failed compilation leaves.
+  constexpr std::size_t kTypicalSlots = 16;
+  p.ValueTable.reserve(kTypicalSlots);
   p.ValueTable.assign(2, Value());
   p.CompileFlag = listing ? -1 : 0;
   compiler.CompileFormula(out.compile_text, p);
