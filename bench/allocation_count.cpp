@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replaces the global operator new and delete with ones that count every allocation. Kept in
 // a file of its own, so that no caller sees the replacement inlined.
 #include "allocation_count.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compile time of worst-case formula shapes at growing lengths, up to the 32767-character
 // limit and just beyond it: typed expressions and declaration sections. Near-linear growth is
 // the goal.

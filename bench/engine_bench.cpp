@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compile, evaluate and one-shot cost of typical formulas, against a peer expression parser
 // computing the same formulas in its own syntax. Besides the times, every benchmark reports
 // the allocations per iteration ("allocs"), the CPU instructions per iteration

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // numerella-eval's throughput: formulas per CPU-second over the mixed million of
 // formula_mix.txt (as make_formulas.py writes it), read from a file and written to /dev/null
 // by the program's own run, plain and with --json; and the wall-clock speed-up of -j 2 over

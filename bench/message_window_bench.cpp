@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window with the largest texts the calculator can produce, offscreen:
 //   - the compile listing of a 32,767-character "a+a+...+a" (16,385 listing lines): laid out,
 //     shown and painted once, then closed;

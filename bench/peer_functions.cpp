@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "peer_functions.h"
 
 #include <muParser.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's start-up time and memory, offscreen:
 //   window_bench            prints main_to_shown_ms=..., rss_* = ... for the run report, and
 //                           the CPU time of a keystroke in a short and in a 64 KiB formula

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // numerella-eval: the run over the sources of formulas, and how it reports what went wrong.
 #include "cli.h"
 

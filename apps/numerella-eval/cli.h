@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // numerella-eval: formulas from the command line, from files and from standard input, through
 // the engine, one answer each on standard output.
 #pragma once

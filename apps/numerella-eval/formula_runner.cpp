@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One formula through the engine: the bindings of --let, the plain and the JSON output.
 #include "formula_runner.h"
 

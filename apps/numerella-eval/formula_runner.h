@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One formula through the engine, and what numerella-eval writes for it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JSON object of one formula, written field by field without building a document.
 #include "json_output.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JSON object that numerella-eval writes for one formula, appended straight to the
 // output buffer. Texts are Latin-1 bytes and come out as ASCII: bytes from 127 up and the
 // control bytes as \u00xx.

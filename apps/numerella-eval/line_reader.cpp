@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lines of a file descriptor in a buffer of fixed size.
 #include "line_reader.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lines of a file descriptor in bounded memory. A line longer than the reader keeps is handed
 // over as its first part and then in pieces, never whole.
 #pragma once

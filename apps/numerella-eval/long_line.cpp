@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stand-in of a formula too long to keep.
 #include "long_line.h"
 

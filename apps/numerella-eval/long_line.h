@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Formulas too long to keep. The compiler rejects a section of more than kLongestSection
 // bytes whatever it holds, and never reads the head of a formula text, so a short stand-in
 // made of the first bytes of each part gives the outcome of the whole line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // numerella-eval: the command line, then the run.
 #include <unistd.h>
 

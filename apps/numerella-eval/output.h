@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Buffered output to a file descriptor that reports every failed write.
 #pragma once
 

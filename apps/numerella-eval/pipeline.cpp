@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Formulas computed by several threads, written in input order.
 #include "pipeline.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Formulas computed by several threads: lines are gathered into batches, each batch is
 // computed by one worker, and the batches are written in input order, so the output is the
 // same byte for byte as one thread's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Numerella window program: Qt's Italian texts for the standard dialogs, the desktop's
 // platform services, the main window, and a calculation file named on the command line.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JSON objects of numerella-eval: byte for byte those that a JSON document library builds
 // from the same outcome, over formulas of every kind.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built numerella-eval with fork and exec.
 #include "eval_process.h"
 

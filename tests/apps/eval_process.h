@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built numerella-eval as its own process with a chosen standard input and output,
 // resource limits and signal dispositions, and collects what it did.
 #pragma once

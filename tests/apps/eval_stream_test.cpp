@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // numerella-eval over streams: lines of any length in bounded memory, several threads with
 // the same output as one, and answers that come at once to a program that waits for them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // numerella-eval as a user runs it: arguments, files, output, exit status and error reports.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculation run: outcomes of typed formulas and whole formula texts, the result text, and
 // runs into a kept outcome that end exactly as fresh ones.
 #include "calculation/calculation.h"

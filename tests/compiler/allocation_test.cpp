@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compiling allocates nothing once the compiler's working memory (and the caller's program) has
 // grown to the formulas compiled: every allocation of this program is counted.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contract: the tables of the instruction set, instruction reading, and the written forms
 // of a program with their reading back.
 #include "compiler/compiled_program.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiler: programs, check listings, declared names and their slots, and size limits.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiler against the previous one, side by side: the fuzz corpora and a generated set of
 // formulas (declarations, errors of every kind, listing on and off, long texts) must compile
 // to the same outputs, byte for byte.

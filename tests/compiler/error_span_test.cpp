@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a failed compilation's first error lies: the part of the formula that the first error
 // line is about, and that the calculator selects for the user.
 #include <gtest/gtest.h>

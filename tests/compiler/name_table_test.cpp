@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of declared names: the first slot of a name within a range of slots, found with a
 // bounded number of comparisons whatever the names are.
 #include "compiler/name_table.h"

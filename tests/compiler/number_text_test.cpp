@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Literals of formulas read to the same double as a full decimal reading gives, along the
 // short way for plain decimals and the long way for the rest.
 #include "compiler/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The evaluator: the instruction loop (the tight one and the checked one), the 32 intrinsic
 // functions through the whole road (typed formula, compiler, evaluator, result text) and the
 // numerical routines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screen-free parts of the main window: its geometry in twips and pixels, and the lenient
 // reader of calculation files on odd, binary and endless input.
 #include <gtest/gtest.h>

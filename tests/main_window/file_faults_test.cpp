@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user is told about every failed save or read, and nothing on the disk or the screen
 // changes: File > Scrittura and the PDF fall-back of printing under disk-full and I/O errors
 // injected at each step, saving onto and reading from files that are not regular.

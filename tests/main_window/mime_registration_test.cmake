@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The shared-mime-info definition is accepted by update-mime-database and maps *.nmr to the
 # type the desktop entry opens. Run as: cmake -DMIME_FILE=... -DDESKTOP_FILE=... -DWORK_DIR=...
 #   -DUPDATE_MIME_DATABASE=... -P mime_registration_test.cmake

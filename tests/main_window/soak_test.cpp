@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long unattended session: 10,000 calculations of every outcome with files written and read
 // back, every dialog answered and counted; memory may not grow beyond noise after the first 1000.
 #include <gtest/gtest.h>

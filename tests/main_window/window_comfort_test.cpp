@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a keyboard, mouse and screen-reader user meets it: where the focus goes
 // after boxes and dialogs, recalling formulas, copying results, colours that follow the
 // desktop, names for screen readers, the command line and long fields read and saved whole.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window over scripted platform services: the fixture of the window tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window over scripted platform services: layout, runs, keys, menus and files.
 #include "message_window/frm_msg.h"
 #include "window_fixture.h"

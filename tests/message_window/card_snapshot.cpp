@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Not a test: shows a message on the real display (for example under Xvfb) and saves what the
 // screen shows of it as a PNG:
 //   message_card_snapshot <png path> [<pdf path>]   the reference card; with a PDF path it is

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks a page printed through the print system against the same card written directly as
 a PDF by the program (whose text layer holds the glyphs):
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prints the reference card through the print system, as a user does with "&Stampa": a PDF
 # queue on the local print server is made the default printer, the probe prints on it, and
 # the page that comes out is checked: one page, landscape, the card centred, the glyphs Γ and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window's geometry and text layout without a window. Geometry uses the design
 // sizes (buttons 972 x 372, icons 384 x 384, a cell of 96 x 192 twips); text is measured with
 // a fixed-width font of 100 twips per character.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window through ShowMessageWindow with scripted answers, the reference card of
 // functions, and PrintAnywhere onto images and PDF pages (checked on the rendered pixels).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the message window shows a text: a huge listing cut down to the screen with its text
 // scrolling (also by keyboard) and only the view drawn; the text offered to screen readers;
 // the picture drawn at the screen's device pixel ratio while printing stays as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Not a test on its own: prints the reference card on the default printer exactly as a user
 // does (Servizi > Funzioni Intrinseche, then "&Stampa"), through the desktop's platform
 // services. cups_print_test.sh runs it against a PDF print queue and checks the page against

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window's first line breaking, kept as the reference that the linear one must
 // match line for line: it measures every candidate start of the rest afresh, so a paragraph
 // of n characters costs up to n^2 / 2 character measurements.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What small messages and the reference card look like: the window as it is shown (text,
 // icon, buttons) and the card as printed are compared pixel for pixel with pictures taken
 // before the text surface was bounded. With NUMERELLA_WRITE_SNAPSHOTS=<folder> the pictures

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scripted platform services (answers in order, then defaults; records) and the file,
 // modal and font services of the real desktop.
 #include <gtest/gtest.h>

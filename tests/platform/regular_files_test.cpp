@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and saving regular files: injected write, flush, close and rename failures, a file
 // size limit, a really full file system, files that are not regular, links, permissions.
 // Every failed save must leave the old file byte for byte and no temporary file behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a piece of a test in a forked child, so that what it changes for its process (a file
 // size limit, the user it runs as, a private mount) never reaches the test process. The child
 // reports back a text: empty when all was well, "skip: <reason>" when the check could not be

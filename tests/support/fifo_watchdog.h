@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Guards a test that must not block on a FIFO: if the test has not called Stop() within five
 // seconds, the watchdog opens the FIFO as a writer, which releases a reader blocked in open,
 // and Stop() then returns true ("had to step in") so that the test fails instead of hanging.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiler as it was before the single-pass rewrite, kept beside the tests so that the
 // differential test and the fuzzers can check that both give the same outputs for every input.
 // Not part of the product; remove together with the differential test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compiles one formula with the product's compiler and with the previous one, over the same
 // caller values, and compares every output: Program, OperandMap, the bits of ValueTable,
 // LastOperand, VarCount, ParCount, CompileFlag and CompileListing (with and without the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turning the expression of a formula into its marked form: operands become "@@" + ordinal,
 // function names "##" + function number; then the order of the marks is checked.
 #pragma once

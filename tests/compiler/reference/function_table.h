@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names and argument counts of the intrinsic functions, by function number.
 #pragma once
 

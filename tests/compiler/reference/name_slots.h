@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A list of four-character name slots with a lookup of whole slots.
 #pragma once
 

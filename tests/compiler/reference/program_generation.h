@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Translating a checked marked expression into the instruction codes of the program.
 #pragma once
 

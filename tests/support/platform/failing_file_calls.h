@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File calls for tests that fail on purpose: the nth write, flush, close or rename from now on
 // returns -1 with a chosen errno, as a full disk or a failing device would. Writes can also be
 // cut into small pieces, so that a failure lands in the middle of the content.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Platform services that answer from a script and record what was shown; used by the tests.
 #include "platform/scripted_platform_services.h"
 

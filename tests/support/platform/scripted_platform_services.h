@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Platform services for tests: every dialog is answered from a script instead of a user, and
 // everything that was shown is recorded so that tests can check it.
 //

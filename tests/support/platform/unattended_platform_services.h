@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Platform services that answer every question at once and keep no record: each modal dialog
 // gets button 1 pressed, each message box is closed, each file dialog picks one given path.
 // Files are real. For long unattended runs (the soak test, the window benchmark), where a
