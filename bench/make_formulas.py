@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes N typical formulas, one per line, for the throughput measurement: the formulas of
 formula_mix.txt in turn (the numerella-eval benchmark reads the same file)."""
 import os

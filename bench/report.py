@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Turns the benchmark results into docs/performance.md (written to standard output) and the
 gnuplot data file of the compiler scaling plot."""
 import json

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every benchmark and writes docs/performance.md and docs/compiler-scaling.png.
 #   bench/run.sh [build directory]      (./build.sh bench builds first, then calls this)
 set -euo pipefail

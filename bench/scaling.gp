@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compile time against formula length for each worst-case shape (log-log).
 set terminal pngcairo size 900,560 font "DejaVu Sans,10"
 set output outfile

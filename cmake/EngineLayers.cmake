@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The engine's layers meet only through the headers they are allowed to see. Each engine
 # target gets an include root of its own under the build tree that holds links to just those
 # headers (or folders) of src, so that including anything else does not compile.

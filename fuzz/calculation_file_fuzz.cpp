@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculation-file reader on any bytes: it must give exactly ten rows whose texts are
 // bounded, read no more than its limit, and read the same rows again from what it wrote.
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A long fuzzing campaign: runs each target until it has executed FUZZ_RUNS inputs (default
 # 10,000,000) or FUZZ_SECONDS have passed (default 3600), growing the committed corpus, then
 # minimises that corpus (libFuzzer's -merge) and writes it back to fuzz/corpus/<target>.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole five-section formula text, compiled as it is and evaluated when it compiles.
 #include <cstdint>
 #include <string>

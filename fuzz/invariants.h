@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks shared by the fuzz targets: what every compilation and every result text must obey.
 #pragma once
 

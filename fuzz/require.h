@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way a fuzz target reports a broken invariant: a message and an abort, which libFuzzer
 // records as a finding with its input.
 #pragma once

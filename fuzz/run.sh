@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target for a while, starting from its seed corpus.
 #   fuzz/run.sh <directory of the built fuzz targets> [seconds per target]
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window's line breaking with a variable-width font, at the sizes the calculator
 // produces (a listing line of up to 32,767 characters), with the cost of a real font's
 // measuring: every character measured costs a little work, so a breaking that measures the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window's wrapping with a fixed-width measurer: every character is 96 twips wide
 // (an 8-point fixed-pitch cell). The first two bytes choose the width limit; the rest is the
 // message. Checks that the lines of a paragraph cover it exactly, in order, that every line

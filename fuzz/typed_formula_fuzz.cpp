@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A typed formula through the whole calculation run, with the listing on or off (first byte).
 #include <cstdint>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the application icon at the sizes of the hicolor theme:
 //   draw_icon <output folder>   writes <folder>/<N>x<N>/apps/org.numerella.Numerella.png
 // The icon is a small calculator: a blue body, a green display and a keypad with one orange

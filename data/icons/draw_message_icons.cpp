@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the four message window icons (information, exclamation, question, stop) at 32 x 32
 // and 16 x 16 pixels in the 16 standard colours and writes them as PNG files.
 // The PNG files in src/message_window/icons come from this program:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screen-free calculation run: compile, bind the registers through the operand map,
 // evaluate, and turn the result into the text the window shows.
 #include "calculation/calculation.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screen-free half of a calculation run: compile a typed formula, bind the registers,
 // evaluate, and make the result text. The window and the command-line evaluator both use it.
 #pragma once

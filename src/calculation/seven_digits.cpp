@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seven significant digits of a single-precision value, worked out exactly in 128-bit integer
 // arithmetic: a float is m * 2^q with m below 2^24, so m * 2^q * 10^k is a fraction of two
 // integers whose quotient and remainder give the digits and the rounding. The few values whose

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A single-precision value written with seven significant digits.
 #pragma once
 

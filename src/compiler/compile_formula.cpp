@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CompileFormula: splits the formula into its sections, checks the declarations and the
 // expression, and translates the expression into the register program.
 #include "compiler/compile_formula.h"

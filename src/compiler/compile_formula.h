@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The expression compiler: translates a five-section formula text into a CompiledProgram.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small text helpers of the compiler and the collector of its check listing.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The written forms of a program: numeric, readable, and the reading of either back.
 #include "compiler/compiled_program.h"
 

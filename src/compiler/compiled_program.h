@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiled program and its instruction set: the one contract between the compiler, the
 // evaluator, the calculation run, the command-line evaluator, the tests and the fuzz checks.
 // Everything that knows an instruction code, a function number, a function's name or its

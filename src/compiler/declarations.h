@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and checking the declaration sections of a formula: variables, parameters, constants.
 #pragma once
 

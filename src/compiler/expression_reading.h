@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the expression of a formula: its working text (blanks removed, enclosed in
 // parentheses, unary signs rewritten, function names before "(" replaced by their marks), then
 // one pass over that text into the list of symbols that the syntax check and the program

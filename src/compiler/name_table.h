@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The declared names of a formula and a lookup of whole four-character slots that no choice of
 // names can slow down. The slots are spread over buckets by the top bits of a scrambled form of
 // their four characters and sorted within each bucket; a lookup goes straight to its bucket and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading decimal numbers from formula texts ("." as the decimal point, whatever the locale).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "compiler/program_generation.h"
 
 #include "compiler/compiled_program.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Translating the checked symbols of an expression into the instruction codes of the program.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The densities (D_) and distribution functions (C_) of the binomial, Poisson, normal,
 // chi-square, Student's t and Fisher's F distributions. Counts, probabilities, Poisson means,
 // degrees of freedom and the standard deviation are taken as absolute values; non-whole

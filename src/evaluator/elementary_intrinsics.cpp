@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The elementary and aggregate functions.
 #include "evaluator/intrinsics.h"
 

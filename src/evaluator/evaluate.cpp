@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instruction loop of the evaluator. Every fetch, computation and store is one step; a
 // failing step is abandoned, marks the evaluation failed, and the next step runs, so the loop
 // always reaches the end of the program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The evaluator: executes a compiled Program over the register array.
 #pragma once
 

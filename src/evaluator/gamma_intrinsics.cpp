@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The gamma function, its logarithm and the standard normal functions P, Q and A. Each
 // statement that assigns is one step of the failure rule: a failing step leaves its target
 // unchanged and the next step still runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 32 intrinsic functions, and the table that finds them by function number. The table is
 // built from the functions' names, so its order is the contract's (compiled_program.h) by
 // construction, and the build fails if a function is missing or a name is unknown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The working state of one evaluation, shared by the instruction loop and the intrinsic
 // functions. A function is a fixed sequence of steps; each step computes one value with the
 // checked arithmetic of Real and hands it to Assign, which stores it when it is finite and

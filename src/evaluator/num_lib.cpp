@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The numerical library: ln gamma, incomplete gamma and beta functions, complementary error
 // function. The order of every sum and product is kept as written, since the results are
 // expected to the last printed digit.

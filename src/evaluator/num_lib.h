@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The numerical library under the gamma function and the probability distributions: the
 // logarithm of the gamma function, the regularized incomplete gamma and beta functions and the
 // complementary error function. Every routine computes with checked arithmetic (Real): any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A checked double: any operation whose result is not a finite double yields NaN, and NaN
 // propagates through every later operation. A step of the evaluator fails exactly when the
 // value it computed is NaN, so an overflow inside a formula (1 / (1 / 0), EXP(-EXP(1000)))

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing calculation files, and the bounded, lenient reader of their fields.
 #include "main_window/calculation_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Calculation files: the ten history rows as 20 text fields, oldest row first, the formula of
 // a row followed by its result text. Texts are 8-bit byte strings (Latin-1 in the window).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window program's command line.
 #include "main_window/command_line.h"
 

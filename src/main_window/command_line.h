@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window program's command line: an optional calculation file to read at start-up,
 // --help and --version.
 #pragma once

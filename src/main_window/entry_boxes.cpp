@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The expression box, the read-only history rows and the result labels of the main window.
 #include "main_window/entry_boxes.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text controls of the main window: the expression box, where Enter starts a calculation
 // instead of breaking the line and Up and Down walk through the history; the read-only history
 // rows, which send the user back to the expression box as soon as something is typed into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the ten-row history, the expression box with the result label and the
 // CALCOLO button, and the File and Servizi menus. Every modal box, dialog and file goes
 // through the PlatformServices it is given, so that tests can answer them.

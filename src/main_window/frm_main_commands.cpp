@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of the main window: the calculation run, the calculation files and the list
 // of intrinsic functions.
 #include <QAction>

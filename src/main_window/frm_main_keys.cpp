@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's keys and focus, the walk through the history, the history's colours and
 // the names screen readers read.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's geometry in twips and its conversion to pixels.
 #include "main_window/layout.h"
 

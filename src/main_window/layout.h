@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The geometry of the main window, computed in twips (1/1440 inch) from the size of one
 // character of the window's font, and its conversion to device pixels.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The code page 437 glyphs of the message window's fixed-pitch font: byte -> Unicode.
 #include "message_window/cp437.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversion of the message texts' bytes to the glyphs the terminal font shows: code page 437.
 #pragma once
 

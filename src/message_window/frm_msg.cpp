@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window: its controls, its text surface, its geometry in twips and its keys.
 #include "message_window/frm_msg.h"
 

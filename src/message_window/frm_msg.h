@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window: a dialog with a row of buttons, four icons and a text surface that keeps
 // what was drawn on it (so that the picture can be printed after the window has closed). The
 // surface is a record of the drawn texts; the window shows them through a text area that

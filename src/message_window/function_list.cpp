@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference card of the intrinsic functions and the menu command that shows and prints it.
 #include <QDir>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ShowMessageWindow and its helpers: measuring, wrapping and drawing the text, placing the
 // window and its controls, and recording the pressed button.
 #include "message_window/mod_msg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window's module: ShowMessageWindow and the procedures it uses, the button
 // handler, the last pressed button, and the reference card of the intrinsic functions.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window's geometry in twips, step by step from the measured sizes.
 #include "message_window/msg_layout.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The geometry of the message window, in twips, computed from measured sizes only: no window
 // is needed, so the figures can be checked exactly.
 #pragma once

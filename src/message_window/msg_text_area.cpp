@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window's scrolling text area and its picture of the texts in view.
 #include "message_window/msg_text_area.h"
 

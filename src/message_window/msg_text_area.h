@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window's text area: shows the part of the window's drawn texts that is in view
 // and scrolls over the rest. Its picture of that part is kept at the screen's device pixel
 // ratio and redrawn when the view moves or the texts change; nothing larger than the view is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing a window's picture centred on a target, and the printer command with its PDF
 // fall-back.
 #include "message_window/print_anywhere.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing a window's retained picture: centred at its own size on a page or any other target,
 // and the printer command with its fall-back to a PDF file.
 #pragma once

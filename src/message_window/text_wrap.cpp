@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paragraph splitting, line breaking and widest-line measuring of the message window.
 #include "message_window/text_wrap.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window's text layout without any window: splitting a message into paragraphs,
 // breaking a paragraph into lines against a width limit, and finding the widest line. Widths
 // come from caller-supplied character widths, so this runs (and can be fuzzed) without Qt.

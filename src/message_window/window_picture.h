@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window's retained picture as the printing routine sees it: a size and a way to paint it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's texts are 8-bit byte strings; the Qt widgets hold them as Latin-1.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Maps the font names the windows use to fonts of this desktop.
 #include "platform/platform_fonts.h"
 

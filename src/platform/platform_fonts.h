@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fonts the windows ask for by name, mapped to what this desktop has.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the windows need from the desktop: modal showing, the standard message box, the file
 // dialogs, files and the printer. The Qt implementation talks to the real desktop; the tests
 // use doubles (tests/support) that answer from a script and record what was asked.

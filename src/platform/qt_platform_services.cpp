@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform services of the real desktop, built on Qt Widgets and PrintSupport.
 #include "platform/qt_platform_services.h"
 

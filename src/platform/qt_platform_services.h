@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform services of the real desktop: Qt dialogs, message boxes, files and printers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Regular files through POSIX calls: the non-blocking reader's open and the checked save.
 #include "platform/regular_files.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and replacing regular files with plain POSIX calls, every step checked.
 //
 // Reading opens without blocking and only accepts regular files, so that a FIFO without a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows' unit of length: the twip, 1/1440 inch. Geometry is computed in twips and turned
 // into device pixels only where it is applied to a screen or a printer. No Qt here, so the
 // layout arithmetic that uses it stays testable without a screen.
