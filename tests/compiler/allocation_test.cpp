@@ -9,29 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "allocation_count.h"
 #include "compiler/compile_formula.h"
-
-namespace {
-std::atomic<long long> allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  ++allocations;
-  return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace numerella {
 namespace {
@@ -96,18 +75,18 @@ TEST(CompilerAllocationTest, SteadyStateCompilationsAllocateNothing) {
     }
   };
   compile_all();  // the working memory grows to the largest formula of the set
-  const long long before = allocations.load();
+  const std::uint64_t before = Allocations();
   compile_all();
-  EXPECT_EQ(allocations.load() - before, 0);
+  EXPECT_EQ(Allocations() - before, 0u);
 }
 
 TEST(CompilerAllocationTest, CountingSeesAllocations) {
   // The counter itself works: a fresh compiler and program allocate.
-  const long long before = allocations.load();
+  const std::uint64_t before = Allocations();
   Compiler compiler;
   CompiledProgram program;
   compiler.CompileFormula(std::string("y@ @ @ @") + Repeat("1+", 99) + "1", program);
-  EXPECT_GT(allocations.load() - before, 0);
+  EXPECT_GT(Allocations() - before, 0u);
 }
 
 }  // namespace

@@ -10,21 +10,10 @@
 #include <new>
 #include <random>
 
+#include "allocation_count.h"
 #include "calculation/calculation.h"
 #include "evaluator/evaluate.h"
 #include "evaluator/num_lib.h"
-
-// Counts the allocations of this test program, to show that an evaluation makes none.
-namespace {
-long g_allocations = 0;
-}
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace numerella::num_lib {
 namespace {
@@ -194,10 +183,10 @@ TEST(Evaluate, AllocatesNothing) {
   const std::string odd = Program("CALL SUM r0 r1 r2 | ? 23");
   std::vector<Value> regs = {3, 10, 0.3, 1, 2, 3, 4}, more = {1, 2, 3};
   int error = 0;
-  const long before = g_allocations;
+  const std::uint64_t before = Allocations();
   Evaluate(program, regs, error);
   Evaluate(odd, more, error);
-  EXPECT_EQ(g_allocations - before, 0);
+  EXPECT_EQ(Allocations() - before, 0u);
 }
 
 struct Road {
