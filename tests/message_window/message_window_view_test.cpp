@@ -161,7 +161,8 @@ TEST(MessageWindowViewTest, CharacterWidthsAddUpToTheFontsLineWidths) {
   std::string all_glyphs;
   for (int byte = 32; byte < 256; ++byte) all_glyphs += static_cast<char>(byte);
   std::vector<std::string> lines = {all_glyphs, std::string(32700, 'a'), "  12 a+a+(a*a)^2"};
-  for (std::string_view entry : SplitParagraphs(FunctionCardText())) lines.emplace_back(entry);
+  const std::string card = FunctionCardText();  // the paragraphs are views into it
+  for (std::string_view entry : SplitParagraphs(card)) lines.emplace_back(entry);
   const QFontMetricsF metrics(frm.TextFont(), &frm);
   for (const std::string& line : lines) {
     const double advance = metrics.horizontalAdvance(Cp437ToQString(line));
