@@ -120,7 +120,7 @@ TEST(MessageWindowViewTest, ScreenReadersGetTheWholeTextAndItalianNames) {
   for (const auto& [text, icon, spoken, icon_name] : cases) {
     QStringList names;
     QString description, area_description, icon_spoken;
-    Show(text, Action([&, icon = icon](QDialog& d) {
+    Show(text, Action([&](QDialog& d) {
            description = Spoken(&d, QAccessible::Description);
            area_description = Spoken(d.findChild<MsgTextArea*>(), QAccessible::Description);
            names << Spoken(d.findChild<MsgTextArea*>(), QAccessible::Name)
