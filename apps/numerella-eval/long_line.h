@@ -15,7 +15,7 @@ namespace numerella::cli {
 
 // The longest section (each of variables, parameters, constants and expression) that the
 // compiler accepts; a typed formula is the expression.
-inline constexpr std::size_t kLongestSection = 32767;
+inline constexpr std::size_t kLongestSection = Compiler::kMaxSectionLength;
 
 // The longest input line kept whole: a typed formula of one byte more than the compiler
 // accepts, or a formula text whose five parts are each that long.

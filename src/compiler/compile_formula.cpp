@@ -25,9 +25,6 @@ void WorkspaceDeleter::operator()(Workspace* workspace) const { delete workspace
 
 namespace {
 
-// Counts and positions inside a section are 16-bit, so no section may be longer than this.
-constexpr std::size_t kMaxSectionLength = 32767;
-
 // head, variables, parameters, constants, expression
 using Sections = std::array<std::string_view, 5>;
 
@@ -47,7 +44,7 @@ bool SplitSections(std::string_view formula, Sections& sections) {
 // The first section after the head that is too long, or 0.
 std::size_t TooLongSection(const Sections& sections) {
   for (std::size_t k = 1; k < sections.size(); ++k) {
-    if (sections[k].size() > kMaxSectionLength) return k;
+    if (sections[k].size() > Compiler::kMaxSectionLength) return k;
   }
   return 0;
 }

@@ -45,6 +45,10 @@ class Compiler {
   // own, and without ErrorSpan.
   void CompileFormula(std::string_view formula, CompiledProgram& program);
 
+  // The longest section after the head that compiles (a typed formula is the expression):
+  // counts and positions inside a section are 16-bit.
+  static constexpr std::size_t kMaxSectionLength = 32767;
+
   // The check listing of the last compilation: lines ended by a carriage return.
   const std::string& CompileListing() const { return listing_; }
   void SetCompileListing(std::string text) { listing_ = std::move(text); }
