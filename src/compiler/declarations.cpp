@@ -175,6 +175,7 @@ Span NameSection::SpanOf(std::size_t begin, std::size_t end) const {
 
 void ReadDeclarations(const std::string_view (&sections)[3], const std::uint32_t (&offsets)[3],
                       Declarations& d, Findings& findings) {
+  bool all_blank = true;
   for (int s = 0; s < 3; ++s) {
     // The calculation run's sections are blank: nothing to read in them.
     if (sections[s].find_first_not_of(' ') == std::string_view::npos) {
@@ -183,7 +184,18 @@ void ReadDeclarations(const std::string_view (&sections)[3], const std::uint32_t
       d.sections[s].offset = offsets[s];
     } else {
       d.sections[s].Read(sections[s], offsets[s]);
+      all_blank = false;
     }
+  }
+  if (all_blank && !findings.listing_wanted()) {
+    // Nothing declared and no lines to write: what the full reading below comes to.
+    d.var_count = d.par_count = d.const_count = 0;
+    d.names.clear();
+    d.declared.clear();
+    d.const_values.clear();
+    d.table.Build({});
+    findings.DropListingIfClean();
+    return;
   }
   const NameSection& vars = d.sections[0];
   const NameSection& pars = d.sections[1];

@@ -73,8 +73,15 @@ class WorkingTextBuilder {
   explicit WorkingTextBuilder(ExpressionWork& work) : text_(work.text), at_(work.at) {}
 
   std::size_t Build(std::string_view expression, std::uint32_t offset) {
-    text_.clear();
-    at_.clear();
+    // Written through plain pointers into room for the longest outcome, then cut to what was
+    // written. No typed character gives more than three: "P(" becomes "##28(", a "-" after
+    // "(" or "," becomes "0-"; and the enclosing pair.
+    const std::size_t room = 3 * expression.size() + 2;
+    if (text_.size() < room) text_.resize(room);
+    if (at_.size() < room) at_.resize(room);
+    t_ = text_.data();
+    a_ = at_.data();
+    n_ = 0;
     Push('(', offset);
     for (std::size_t k = 0; k < expression.size(); ++k) {
       const char c = expression[k];
@@ -91,7 +98,7 @@ class WorkingTextBuilder {
         }
       }
       const auto where = offset + static_cast<std::uint32_t>(k);
-      const char last = text_.back();
+      const char last = t_[n_ - 1];
       if (last == '(' || last == ',') {
         if (c == '+') continue;
         if (c == '-') Push('0', where);
@@ -101,6 +108,8 @@ class WorkingTextBuilder {
       Push(c, where);
     }
     Push(')', offset + static_cast<std::uint32_t>(expression.size()));
+    text_.resize(n_);
+    at_.resize(n_);
     return normal_length_;
   }
 
@@ -119,35 +128,37 @@ class WorkingTextBuilder {
 
  private:
   void Push(char c, std::uint32_t where) {
-    text_.push_back(c);
-    at_.push_back(where);
+    t_[n_] = c;
+    a_[n_] = where;
+    ++n_;
     ++normal_length_;
   }
 
   // Whether the text ends with name (compared in upper case).
   bool EndsWithName(std::string_view name) const {
-    if (text_.size() < name.size()) return false;
-    const std::size_t start = text_.size() - name.size();
+    if (n_ < name.size()) return false;
+    const std::size_t start = n_ - name.size();
     for (std::size_t k = 0; k < name.size(); ++k) {
-      if (UpperLatin1(text_[start + k]) != name[k]) return false;
+      if (UpperLatin1(t_[start + k]) != name[k]) return false;
     }
     return true;
   }
 
   void MarkFunction() {
-    const char last = UpperLatin1(text_.back());
+    const char last = UpperLatin1(t_[n_ - 1]);
     for (const IntrinsicInfo& f : kIntrinsics) {
       if (f.name.back() != last || !EndsWithName(f.name)) continue;
       // The names hold no "(", so the end of the text is still as typed.
-      const std::size_t start = text_.size() - f.name.size();
-      const std::uint32_t begin = at_[start];
-      const std::uint32_t last_at = at_.back();
-      text_.resize(start);
-      at_.resize(start);
-      const char mark[4] = {'#', '#', static_cast<char>('0' + f.number / 10),
-                            static_cast<char>('0' + f.number % 10)};
-      text_.append(mark, 4);
-      at_.insert(at_.end(), {begin, begin, begin, last_at});
+      const std::size_t start = n_ - f.name.size();
+      const std::uint32_t begin = a_[start];
+      const std::uint32_t last_at = a_[n_ - 1];
+      t_[start] = '#';
+      t_[start + 1] = '#';
+      t_[start + 2] = static_cast<char>('0' + f.number / 10);
+      t_[start + 3] = static_cast<char>('0' + f.number % 10);
+      a_[start] = a_[start + 1] = a_[start + 2] = begin;
+      a_[start + 3] = last_at;
+      n_ = start + 4;
       return;
     }
   }
@@ -155,6 +166,9 @@ class WorkingTextBuilder {
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   std::string& text_;
   std::vector<std::uint32_t>& at_;
+  char* t_ = nullptr;
+  std::uint32_t* a_ = nullptr;
+  std::size_t n_ = 0;
   std::size_t normal_length_ = 0;
   long long opened_ = 0;
   long long closed_ = 0;

@@ -6,20 +6,31 @@
 namespace numerella::compile_detail {
 namespace {
 
+// The generator's lists live in the compiler's kept vectors, sized once per compilation for
+// the most that the symbols can need, and are used as plain stacks through pointers: every
+// operand and call makes at most one mark, every symbol at most one item or group, and the
+// program gets at most four codes per symbol (three per operator; per call two and one per
+// argument, and every mark is the argument of at most one call but for the first mark of a
+// call's arguments, which carries the call's value on into the next).
 class Generator {
  public:
-  Generator(std::string& program, Findings& findings, GeneratorWork& work)
-      : program_(program),
-        findings_(findings),
-        ordinals_(work.ordinals),
-        next_(work.next),
-        items_(work.items),
-        groups_(work.groups) {
-    ordinals_.clear();
-    next_.clear();
-    items_.clear();
-    groups_.clear();
+  Generator(std::size_t symbol_count, std::string& program, Findings& findings, GeneratorWork& work)
+      : program_(program), findings_(findings) {
+    const std::size_t room = symbol_count + 1;
+    if (work.ordinals.size() < room) work.ordinals.resize(room);
+    if (work.next.size() < room) work.next.resize(room);
+    if (work.items.size() < room) work.items.resize(room);
+    if (work.groups.size() < room) work.groups.resize(room);
+    ordinals_ = work.ordinals.data();
+    next_ = work.next.data();
+    items_ = work.items.data();
+    groups_ = work.groups.data();
+    if (work.codes.size() < 4 * room) work.codes.resize(4 * room);
+    code_ = work.codes.data();
   }
+
+  // Hands over the codes written (a short program fits the program text's own room).
+  ~Generator() { program_.assign(code_, code_count_); }
 
   void Run(const std::vector<Symbol>& symbols) {
     int pending_function = -1;
@@ -33,22 +44,22 @@ class Generator {
           break;
         case Symbol::kOperand:
           pending_op.marks = Single(NewMark(s.number));
-          items_.push_back(pending_op);
+          items_[item_count_++] = pending_op;
           pending_op = {};
           break;
         case Symbol::kOpen:
-          groups_.push_back({pending_function, pending_op, pending_call_begin, items_.size()});
+          groups_[group_count_++] = {pending_function, pending_op, pending_call_begin, item_count_};
           pending_function = -1;
           pending_op = {};
           break;
         case Symbol::kComma:
         case Symbol::kClose:
-          if (groups_.empty()) return Stop();  // a ")" without a "(" before it
+          if (group_count_ == 0) return Stop();  // a ")" without a "(" before it
           // A group's arguments are reduced only when it closes, after every group inside it.
           if (s.kind == Symbol::kComma) {
             Item separator;
             separator.separator = true;
-            items_.push_back(separator);
+            items_[item_count_++] = separator;
           } else {
             CloseGroup(s.where.end);
           }
@@ -62,7 +73,7 @@ class Generator {
       }
       if (stopped_) return;
     }
-    if (!groups_.empty()) Stop();
+    if (group_count_ != 0) Stop();
   }
 
  private:
@@ -76,17 +87,17 @@ class Generator {
   // working-text limit a program stays far below that length: every instruction needs a few
   // characters of marked text.)
   void Emit(int code) {
-    if (code < 0 || code > 255 || program_.size() >= kMaxProgramLength) {
+    if (code < 0 || code > 255 || code_count_ >= kMaxProgramLength) {
       findings_.Fail();
       return;
     }
-    program_.push_back(static_cast<char>(code));
+    code_[code_count_++] = static_cast<char>(code);
   }
 
   int NewMark(int ordinal) {
-    ordinals_.push_back(ordinal);
-    next_.push_back(-1);
-    return static_cast<int>(ordinals_.size()) - 1;
+    ordinals_[mark_count_] = ordinal;
+    next_[mark_count_] = -1;
+    return static_cast<int>(mark_count_++);
   }
   static MarkRun Single(int mark) { return {mark, mark, 1}; }
 
@@ -130,17 +141,16 @@ class Generator {
   }
 
   void CloseGroup(std::uint32_t close_end) {
-    const OpenGroup group = groups_.back();
-    groups_.pop_back();
+    const OpenGroup group = groups_[--group_count_];
     MarkRun reduced;
     std::size_t start = group.item_base;
-    for (std::size_t j = group.item_base; j <= items_.size(); ++j) {
-      if (j == items_.size() || items_[j].separator) {
+    for (std::size_t j = group.item_base; j <= item_count_; ++j) {
+      if (j == item_count_ || items_[j].separator) {
         ReduceArgument(start, j, reduced);
         start = j + 1;
       }
     }
-    items_.resize(group.item_base);
+    item_count_ = group.item_base;
     Item result = group.before;
     result.marks = reduced;
     if (group.function >= 0) {
@@ -148,7 +158,7 @@ class Generator {
       if (reduced.size == 0) return Stop();
       result.marks = Single(reduced.head);  // the call's value is left in its first register
     }
-    items_.push_back(result);
+    items_[item_count_++] = result;
   }
 
   void EmitCall(int f, const MarkRun& args, Span call) {
@@ -196,10 +206,15 @@ class Generator {
 
   std::string& program_;
   Findings& findings_;
-  std::vector<int>& ordinals_;
-  std::vector<int>& next_;
-  std::vector<Item>& items_;
-  std::vector<OpenGroup>& groups_;
+  char* code_;
+  std::size_t code_count_ = 0;
+  int* ordinals_;
+  int* next_;
+  std::size_t mark_count_ = 0;
+  Item* items_;
+  std::size_t item_count_ = 0;
+  OpenGroup* groups_;
+  std::size_t group_count_ = 0;
   bool stopped_ = false;
 };
 
@@ -207,11 +222,7 @@ class Generator {
 
 void GenerateProgram(const std::vector<Symbol>& symbols, std::string& program, Findings& findings,
                      GeneratorWork& work) {
-  program.clear();
-  // Room for one operator instruction per symbol, enough for every usual formula, taken at once
-  // rather than by doubling; short programs fit the text's own room.
-  if (symbols.size() > 16) program.reserve(3 * symbols.size());
-  Generator(program, findings, work).Run(symbols);
+  Generator(symbols.size(), program, findings, work).Run(symbols);
 }
 
 }  // namespace numerella::compile_detail

@@ -37,6 +37,7 @@ struct OpenGroup {
 
 // The generator's lists, kept by the compiler between compilations.
 struct GeneratorWork {
+  std::string codes;          // the program as it is written
   std::vector<int> ordinals;  // per mark: its operand ordinal
   std::vector<int> next;      // per mark: the next mark of its run
   std::vector<Item> items;
