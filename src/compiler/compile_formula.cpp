@@ -117,7 +117,7 @@ void Compiler::CompileFormula(std::string_view formula, CompiledProgram& program
   if (!findings.failed()) {
     FillValueTable(declarations, expression, program.ValueTable);
     program.LastOperand = expression.last_ordinal;
-    GenerateProgram(expression.symbols, program.Program, findings, work_->generator);
+    GenerateProgram(expression.symbol_list(), program.Program, findings, work_->generator);
   }
   // Otherwise the value table, the last operand and the program keep what the caller put there.
   program.CompileFlag = findings.failed() ? -1 : 0;

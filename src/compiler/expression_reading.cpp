@@ -70,7 +70,8 @@ std::size_t MarkLength(int ordinal) {
 // the text before the function names were replaced.
 class WorkingTextBuilder {
  public:
-  explicit WorkingTextBuilder(ExpressionWork& work) : text_(work.text), at_(work.at) {}
+  explicit WorkingTextBuilder(ExpressionWork& work)
+      : text_(work.text), at_(work.at), length_(work.text_length) {}
 
   std::size_t Build(std::string_view expression, std::uint32_t offset) {
     // Written through plain pointers into room for the longest outcome, then cut to what was
@@ -108,8 +109,7 @@ class WorkingTextBuilder {
       Push(c, where);
     }
     Push(')', offset + static_cast<std::uint32_t>(expression.size()));
-    text_.resize(n_);
-    at_.resize(n_);
+    length_ = n_;
     return normal_length_;
   }
 
@@ -166,6 +166,7 @@ class WorkingTextBuilder {
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   std::string& text_;
   std::vector<std::uint32_t>& at_;
+  std::size_t& length_;
   char* t_ = nullptr;
   std::uint32_t* a_ = nullptr;
   std::size_t n_ = 0;
@@ -181,14 +182,18 @@ class WorkingTextBuilder {
 class Scanner {
  public:
   Scanner(const Declarations& d, ExpressionWork& work, std::string& operand_map, Findings& findings)
-      : d_(d), work_(work), text_(work.text), operand_map_(operand_map), findings_(findings) {}
+      : d_(d), work_(work), text_(work.marked()), operand_map_(operand_map), findings_(findings) {
+    // Every character of the text gives at most one symbol, and the whole expression's call
+    // comes first.
+    if (work.symbols.size() < text_.size() + 1) work.symbols.resize(text_.size() + 1);
+    out_ = work.symbols.data();
+  }
 
   // Returns the length of the marked form.
   std::size_t Scan(std::uint32_t offset) {
-    work_.symbols.clear();
     work_.literal_values.clear();
     work_.last_ordinal = -1;
-    work_.symbols.push_back({Symbol::kFunction, 0, 0, kWholeExpressionFunction, {offset, offset}});
+    Put({Symbol::kFunction, 0, 0, kWholeExpressionFunction, {offset, offset}});
     std::size_t marked_length = 4;
     std::size_t i = 0;
     while (i < text_.size()) {
@@ -207,16 +212,19 @@ class Scanner {
         i = end;
       }
     }
+    work_.symbol_count = count_;
     return marked_length;
   }
 
  private:
+  void Put(const Symbol& symbol) { out_[count_++] = symbol; }
+
   Span SpanOf(std::size_t begin, std::size_t end) const {
     return {work_.at[begin], work_.at[end - 1] + 1};
   }
 
   void Add(Symbol::Kind kind, int number, std::size_t begin, std::size_t end) {
-    work_.symbols.push_back({kind, 0, 0, static_cast<std::uint16_t>(number), SpanOf(begin, end)});
+    Put({kind, 0, 0, static_cast<std::uint16_t>(number), SpanOf(begin, end)});
   }
 
   void AddOperatorChar(char c, std::size_t i) {
@@ -234,7 +242,7 @@ class Scanner {
       symbol.code = info.code;
       symbol.level = info.level;
     }
-    work_.symbols.push_back(symbol);
+    Put(symbol);
   }
 
   // An operand runs up to "^", ")", "*", "/", "," or the end, and up to a "+" or "-" unless
@@ -319,13 +327,14 @@ class Scanner {
     } else {
       operand_map_.push_back(static_cast<char>(slot));
     }
-    work_.symbols.push_back(
-        {Symbol::kOperand, 0, 0, static_cast<std::uint16_t>(work_.last_ordinal), where});
+    Put({Symbol::kOperand, 0, 0, static_cast<std::uint16_t>(work_.last_ordinal), where});
   }
 
   const Declarations& d_;
   ExpressionWork& work_;
   std::string_view text_;
+  Symbol* out_;
+  std::size_t count_ = 0;
   std::string& operand_map_;
   Findings& findings_;
   bool slot_overflow_reported_ = false;
@@ -340,14 +349,14 @@ void ReadExpression(std::string_view expression, std::uint32_t offset, const Dec
   const std::size_t normal_length = builder.Build(expression, offset);
   builder.CheckParentheses(offset, findings);
   const std::size_t marked_length = Scanner(d, work, operand_map, findings).Scan(offset);
-  if (std::max({normal_length, work.text.size(), marked_length}) > kMaxWorkingLength) {
+  if (std::max({normal_length, work.text_length, marked_length}) > kMaxWorkingLength) {
     findings.Fail();
   }
 }
 
 bool CheckSyntax(const ExpressionWork& work, Findings& findings) {
   enum class Next { kOperand, kOperator, kOpen };
-  const std::vector<Symbol>& symbols = work.symbols;
+  const std::span<const Symbol> symbols = work.symbol_list();
   Next next = Next::kOperand;
   int depth = 0;
   std::size_t k = 0;

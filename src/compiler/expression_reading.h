@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,17 +35,24 @@ struct Symbol {
   Span where;                // what the user wrote for it (empty for what the compiler added)
 };
 
-// The expression's working memory, kept by the compiler between compilations.
+// The expression's working memory, kept by the compiler between compilations. The text, its
+// offsets and the symbols are written through pointers into room that only grows; their
+// lengths say how much of it this compilation wrote.
 struct ExpressionWork {
   std::string text;               // the working text with function marks
   std::vector<std::uint32_t> at;  // per character of text: its formula offset
+  std::size_t text_length = 0;
   std::vector<Symbol> symbols;
+  std::size_t symbol_count = 0;
   std::vector<double> literal_values;  // the value of each numeric literal, in order
   // Per ordinal below 100, written as the operands are read: the operand's slot when it is a
   // literal, else 0.
   std::array<int, kMaxOperands> literal_slot{};
   std::string upper;      // a literal in upper case, for its listing line
   int last_ordinal = -1;  // ordinal of the last operand (number of operands - 1)
+
+  std::string_view marked() const { return {text.data(), text_length}; }
+  std::span<const Symbol> symbol_list() const { return {symbols.data(), symbol_count}; }
 };
 
 // Checks the parentheses, builds the working text and reads it into symbols, giving every

@@ -32,7 +32,7 @@ class Generator {
   // Hands over the codes written (a short program fits the program text's own room).
   ~Generator() { program_.assign(code_, code_count_); }
 
-  void Run(const std::vector<Symbol>& symbols) {
+  void Run(std::span<const Symbol> symbols) {
     int pending_function = -1;
     std::uint32_t pending_call_begin = 0;
     Item pending_op;
@@ -220,7 +220,7 @@ class Generator {
 
 }  // namespace
 
-void GenerateProgram(const std::vector<Symbol>& symbols, std::string& program, Findings& findings,
+void GenerateProgram(std::span<const Symbol> symbols, std::string& program, Findings& findings,
                      GeneratorWork& work) {
   Generator(symbols.size(), program, findings, work).Run(symbols);
 }

@@ -2,6 +2,7 @@
 // Translating the checked symbols of an expression into the instruction codes of the program.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,7 @@ struct GeneratorWork {
 // is reduced by precedence ("^", then "*" "/", then "+" "-"), each level left to right.
 // Checks the argument count of every intrinsic call. The symbols must have passed CheckSyntax;
 // anything else ends the generation with a failure.
-void GenerateProgram(const std::vector<Symbol>& symbols, std::string& program, Findings& findings,
+void GenerateProgram(std::span<const Symbol> symbols, std::string& program, Findings& findings,
                      GeneratorWork& work);
 
 }  // namespace numerella::compile_detail
