@@ -3,47 +3,12 @@
 
 #include <algorithm>
 
+#include "compiler/char_classes.h"
 #include "compiler/compiled_program.h"
 #include "compiler/number_text.h"
 
 namespace numerella::compile_detail {
 namespace {
-
-// What the reading needs to know about a character, looked up in one table.
-enum CharClass : std::uint8_t {
-  kStandsAlone = 1,   // "-#()^*/+,": a symbol of its own where an operand could start
-  kEndsOperand = 2,   // "^)*/,": ends an operand ("+" and "-" depend on what precedes them)
-  kStartsNumber = 4,  // ".0123456789"
-  kSign = 8,          // "+-"
-  kLetterOrDigit = 16,
-};
-
-struct CharInfo {
-  std::uint8_t classes = 0;
-  std::uint8_t code = 0;   // an operator's instruction code
-  std::uint8_t level = 0;  // an operator's precedence level
-};
-
-constexpr std::array<CharInfo, 256> kChars = [] {
-  std::array<CharInfo, 256> chars{};
-  const auto mark = [&](std::string_view set, std::uint8_t c) {
-    for (char ch : set) chars[static_cast<unsigned char>(ch)].classes |= c;
-  };
-  mark("-#()^*/+,", kStandsAlone);
-  mark("^)*/,", kEndsOperand);
-  mark(".0123456789", kStartsNumber);
-  mark("+-", kSign);
-  mark("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", kLetterOrDigit);
-  for (const OperatorInfo& op : kOperators) {
-    chars[static_cast<unsigned char>(op.symbol)].code = static_cast<std::uint8_t>(op.code);
-    chars[static_cast<unsigned char>(op.symbol)].level = static_cast<std::uint8_t>(op.level);
-  }
-  return chars;
-}();
-
-constexpr bool Is(char c, CharClass c_class) {
-  return (kChars[static_cast<unsigned char>(c)].classes & c_class) != 0;
-}
 
 // Whether text at position at holds the mark character twice and then two digits.
 bool IsMarkAt(std::string_view text, std::size_t at, char mark) {
@@ -345,6 +310,9 @@ class Scanner {
 void ReadExpression(std::string_view expression, std::uint32_t offset, const Declarations& d,
                     ExpressionWork& work, std::string& operand_map, Findings& findings) {
   findings.Line({"*** Controllo della Funzione"});
+  if (!findings.listing_wanted() && ReadPlainExpression(expression, offset, d, work, operand_map)) {
+    return;
+  }
   WorkingTextBuilder builder(work);
   const std::size_t normal_length = builder.Build(expression, offset);
   builder.CheckParentheses(offset, findings);

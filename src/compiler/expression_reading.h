@@ -62,6 +62,20 @@ struct ExpressionWork {
 void ReadExpression(std::string_view expression, std::uint32_t offset, const Declarations& d,
                     ExpressionWork& work, std::string& operand_map, Findings& findings);
 
+// The longest expression that ReadPlainExpression takes: within it no form of the working text
+// can reach kMaxWorkingLength (each typed character gives at most seven marked ones).
+inline constexpr std::size_t kMaxPlainLength = 4096;
+
+// The usual expression read in one pass over the typed text: numbers, operators, parentheses,
+// commas and calls of functions named as in the table. Gives exactly what ReadExpression gives
+// (symbols, operand codes, literal values and ordinals) and returns true; returns false when
+// the text holds anything else (a name, a blank inside an operand, a number that does not
+// read, unbalanced parentheses, more than 255 slots, more than kMaxPlainLength characters),
+// leaving the operand codes as they were for the general reading. Adds no listing lines: the
+// caller uses it only when no listing is wanted.
+bool ReadPlainExpression(std::string_view expression, std::uint32_t offset, const Declarations& d,
+                         ExpressionWork& work, std::string& operand_map);
+
 // Checks the order of the symbols, and that every ")" closes an earlier "(". Adds at most one
 // line; returns whether the expression is well formed.
 bool CheckSyntax(const ExpressionWork& work, Findings& findings);
