@@ -31,6 +31,12 @@ void PackItems(std::uint32_t s, std::size_t from, std::size_t to, Declarations& 
   }
 }
 
+// Whether further checks of names can change nothing: no lines are wanted and the error shown
+// to the user has been found (the compilation has failed).
+bool NothingMoreToFind(const Findings& findings) {
+  return !findings.listing_wanted() && findings.placed();
+}
+
 std::string_view ItemOf(const Declarations& d, const DeclaredName& name) {
   return std::string_view(d.sections[name.section].text).substr(name.begin, name.length);
 }
@@ -54,7 +60,7 @@ std::string_view SlotText(const Declarations& d, int slot_index) {
 // The long-name lines of slots [first, first + count): a name that is not the last one of its
 // list gets the wide gap.
 void ListLongNames(const Declarations& d, int first, int count, Findings& findings) {
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && !NothingMoreToFind(findings); ++i) {
     const DeclaredName& name = d.declared[first + i];
     if (name.length <= kNameWidth) continue;
     if (!findings.Error(PlaceOfItem(d, name, findings))) continue;
@@ -97,7 +103,7 @@ bool CheckOneName(const Declarations& d, int slot_index, int i, Findings& findin
 
 // Checks slots [first, first + count); lists each name as in error or O.K.
 void CheckNames(const Declarations& d, int first, int count, Findings& findings) {
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && !NothingMoreToFind(findings); ++i) {
     if (!CheckOneName(d, first + i, i, findings)) {
       findings.Line({"* ", SlotText(d, first + i), "  ", " O.K."});
     }
@@ -110,7 +116,7 @@ void CheckNames(const Declarations& d, int first, int count, Findings& findings)
 void CheckClashes(const Declarations& d, int first, int count, int others_first, int others_count,
                   std::string_view prefix, std::string_view middle, std::string_view suffix,
                   Findings& findings) {
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && !NothingMoreToFind(findings); ++i) {
     const std::string_view slot = SlotText(d, first + i);
     const int found =
         d.table.FirstSlot(SlotKey(slot.data()), others_first + 1, others_first + others_count);

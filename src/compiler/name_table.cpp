@@ -24,25 +24,34 @@ void NameTable::Build(std::string_view packed) {
   bucket_bits_ = 0;
   while (bucket_bits_ < 14 && (std::size_t{4} << bucket_bits_) < count) ++bucket_bits_;
   const std::size_t buckets = std::size_t{1} << bucket_bits_;
-  const auto entry_of = [&](std::size_t k) {
-    const std::uint64_t key = Scramble(SlotKey(packed.data() + k * kNameWidth));
-    return key << 32 | (k + 1);
-  };
   const auto bucket_of = [&](std::uint64_t entry) {
     return bucket_bits_ == 0 ? 0 : static_cast<std::size_t>((entry >> 32) >> (32 - bucket_bits_));
   };
-  // Spread the slots over their buckets in slot order (a counting sort)...
-  starts_.assign(buckets + 1, 0);
-  for (std::size_t k = 0; k < count; ++k) ++starts_[bucket_of(entry_of(k)) + 1];
-  for (std::size_t b = 1; b <= buckets; ++b) starts_[b] += starts_[b - 1];
   entries_.resize(count);
   for (std::size_t k = 0; k < count; ++k) {
-    const std::uint64_t e = entry_of(k);
-    entries_[starts_[bucket_of(e)]++] = e;
+    const std::uint64_t key = Scramble(SlotKey(packed.data() + k * kNameWidth));
+    entries_[k] = key << 32 | (k + 1);
   }
-  for (std::size_t b = buckets; b > 0; --b) starts_[b] = starts_[b - 1];
-  starts_[0] = 0;
-  // ...then order each bucket by key and slot. Buckets hold a few slots unless the names were
+  // Spread the slots over their buckets, keeping slot order within each: two counting passes
+  // over the low and then the high half of the bucket bits, so that each pass writes to at most
+  // 128 places at a time and stays in the cache however many names there are.
+  starts_.assign(buckets + 1, 0);
+  if (bucket_bits_ > 0) {
+    spare_.resize(count);
+    const int low_bits = bucket_bits_ / 2;
+    for (const auto& [shift, bits] :
+         {std::pair{0, low_bits}, {low_bits, bucket_bits_ - low_bits}}) {
+      const std::size_t digit_mask = (std::size_t{1} << bits) - 1;
+      std::uint32_t next[129] = {};
+      for (std::uint64_t e : entries_) ++next[((bucket_of(e) >> shift) & digit_mask) + 1];
+      for (std::size_t b = 1; b <= digit_mask + 1; ++b) next[b] += next[b - 1];
+      for (std::uint64_t e : entries_) spare_[next[(bucket_of(e) >> shift) & digit_mask]++] = e;
+      entries_.swap(spare_);
+    }
+  }
+  for (std::uint64_t e : entries_) ++starts_[bucket_of(e) + 1];
+  for (std::size_t b = 1; b <= buckets; ++b) starts_[b] += starts_[b - 1];
+  // Then order each bucket by key and slot. Buckets hold a few slots unless the names were
   // chosen to share one; a large bucket is sorted in n log n, so no choice of names makes the
   // table quadratic.
   for (std::size_t b = 0; b < buckets; ++b) {

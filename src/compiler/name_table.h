@@ -38,6 +38,7 @@ class NameTable {
   // The scrambled key in the high half, the slot number in the low half: by bucket, and within
   // a bucket by scrambled key, then by slot.
   std::vector<std::uint64_t> entries_;
+  std::vector<std::uint64_t> spare_;  // room for the sorting passes
   // starts_[b]: the first entry whose scrambled key has b as its top bits; one more at the end.
   std::vector<std::uint32_t> starts_;
   int bucket_bits_ = 0;
