@@ -15,6 +15,18 @@ def load(name):
         return json.load(f)
 
 
+def load_if_there(name):
+    try:
+        return load(name)
+    except OSError:
+        return None
+
+
+def medians(data):
+    """The median aggregates of a run (or every result of a run without repetitions)."""
+    return [b for b in data["benchmarks"] if b.get("aggregate_name", "median") == "median"]
+
+
 def per_formula(data):
     """(benchmark, label) -> the median aggregate: CPU time in ns and the counters."""
     rows = {}
@@ -71,6 +83,24 @@ for label in labels:
           f"{t('BM_PeerOneShot'):.0f} | {t('BM_PeerEvaluate'):.0f} | "
           f"{ours / t('BM_PeerSetExprEval'):.3f} | {ours / t('BM_PeerOneShot'):.3f} |")
 
+previous = load_if_there("previous_engine.json")
+if previous:
+    before = per_formula(previous)
+    print("\n## Against the previous version (ns per formula)\n")
+    print("The previous version (commit b2f374b, before the compiler and the evaluator were "
+          "rebuilt), built with the same options and measured in the same run "
+          "(`PREVIOUS_BUILD=<its build folder> bench/run.sh`). Its one-shot ran into a new "
+          "outcome, like *one-shot* here.\n")
+    print("| formula | compile before | compile now | evaluate before | evaluate now | "
+          "one-shot before | one-shot now | one-shot now ÷ before |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|")
+    for label in labels:
+        old = lambda k: before.get((k, label), nan)["cpu_time"]
+        new = lambda k: rows.get((k, label), nan)["cpu_time"]
+        print(f"| {label} | {old('BM_Compile'):.0f} | {new('BM_Compile'):.0f} | "
+              f"{old('BM_Evaluate'):.0f} | {new('BM_Evaluate'):.0f} | {old('BM_OneShot'):.0f} | "
+              f"{new('BM_OneShot'):.0f} | {new('BM_OneShot') / old('BM_OneShot'):.2f} |")
+
 # CPU instructions per iteration: callgrind's counts (bench/run.sh), else the kernel's.
 counted = {}
 try:
@@ -111,7 +141,7 @@ for label in labels:
 
 print("\n## Compiler scaling on worst-case shapes (µs per compilation)\n")
 shapes = {}
-for b in scaling["benchmarks"]:
+for b in medians(scaling):
     shapes.setdefault(b["label"].replace("_", " "), {})[int(b["chars"])] = b["cpu_time"]
 sizes = sorted({n for s in shapes.values() for n in s})
 print("| shape | " + " | ".join(str(n) for n in sizes) + " | 32767 ÷ 4096 |")
@@ -130,10 +160,58 @@ print("\n40000 characters is beyond the 32767-character limit: the compilation f
 print("![Compile time against length](compiler-scaling.png)\n")
 
 print("## numerella-eval\n")
-print("| measurement | value |\n|---|---:|")
-print(f"| 1,000,000 formulas from standard input, plain | {1e6 / float(plain_s):,.0f} formulas/s |")
-print(f"| 1,000,000 formulas from standard input, `--json` | {1e6 / float(json_s):,.0f} formulas/s |")
-print(f"| start-up and one formula, per process | {float(start_s) / 200 * 1000:.2f} ms |")
+print("A million formulas of `bench/formula_mix.txt` in turn, from a file on standard input "
+      "to /dev/null: formulas per CPU-second of the whole process (user and system time, "
+      "median of three runs).\n")
+previous_eval = None
+try:
+    with open(os.path.join(out_dir, "previous_eval.txt")) as f:
+        previous_eval = [float(v) for v in f.read().split()]
+except OSError:
+    pass
+print("| measurement | value |" + (" previous version |" if previous_eval else ""))
+print("|---|---:|" + ("---:|" if previous_eval else ""))
+for name, seconds, index in (("plain", plain_s, 0), ("`--json`", json_s, 1)):
+    line = f"| formulas per CPU-second, {name} | {1e6 / float(seconds):,.0f} |"
+    if previous_eval:
+        line += f" {1e6 / previous_eval[index]:,.0f} |"
+    print(line)
+jobs = load_if_there("eval_jobs.json")
+if jobs:
+    row = medians(jobs)[0]
+    print(f"| `-j 2` against `-j 1`, wall-clock speed-up (median of five pairs) | "
+          f"{row['j2_speedup']:.2f} |" + (" |" if previous_eval else ""))
+print(f"| start-up and one formula, per process | {float(start_s) / 200 * 1000:.2f} ms |" +
+      (" |" if previous_eval else ""))
+
+message = load_if_there("message_window.json")
+if message:
+    print("\n## The message window with the largest texts (offscreen)\n")
+    print("The compile listing of a 32,767-character `a+a+...+a` (16,385 lines) shown, laid "
+          "out and painted once, then closed; a small message for comparison; the longest line "
+          "of the listing of one long operand wrapped at 80 cells (median of three "
+          "repetitions).\n")
+    print("| measurement | value |\n|---|---:|")
+    names = {
+        "BM_WorstListingShownAndPainted": "worst listing: layout, first paint and close",
+        "BM_SmallMessageShownAndPainted": "small message: layout, first paint and close",
+        "BM_WrapLongOperand/8000": "wrapping an 8,000-character operand's line",
+        "BM_WrapLongOperand/16000": "wrapping a 16,000-character operand's line",
+        "BM_WrapLongOperand/32700": "wrapping a 32,700-character operand's line",
+    }
+    for b in medians(message):
+        name = b["run_name"].split("/min_time")[0]
+        unit = b.get("time_unit", "ns")
+        print(f"| {names.get(name, name)} | {b['cpu_time']:.2f} {unit} |")
+    try:
+        with open(os.path.join(out_dir, "message_window.txt")) as f:
+            memory = dict(item.split("=") for item in f.readline().split())
+        print(f"| worst listing: peak resident memory over the idle figure | "
+              f"{float(memory['worst_listing_peak_over_idle_MiB']):.1f} MiB |")
+        print(f"| worst listing: resident memory kept after closing, over the idle figure | "
+              f"{float(memory['rss_after_close_over_idle_MiB']):.1f} MiB |")
+    except (OSError, KeyError, ValueError):
+        pass
 
 if window != "none":
     print("\n## The window (offscreen)\n")
