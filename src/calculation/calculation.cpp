@@ -79,7 +79,7 @@ void CompileAndRun(Compiler& compiler, bool listing, const std::vector<Binding>&
     return;
   }
   out.kind = CalculationOutcome::Kind::kResult;
-  out.result_text = ResultText(out.value);
+  WriteResultText(out.value, out.result_text);
 }
 
 }  // namespace
@@ -115,24 +115,43 @@ CalculationOutcome RunFormula(Compiler& compiler, std::string_view formula, bool
   return out;
 }
 
-std::string ResultText(Value result) {
+void WriteResultText(Value result, std::string& text) {
   const double v = result.value_or(0);
   if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) {
-    return "**************";
+    text.assign("**************");
+    return;
   }
   const float f = static_cast<float>(v);
-  if (!std::isfinite(f)) return "**************";
-  if (f == 0) return "0";
+  if (!std::isfinite(f)) {
+    text.assign("**************");
+    return;
+  }
+  if (f == 0) {
+    text.assign("0");
+    return;
+  }
   // Written as printf's %.7g does in the "C" locale, whatever locale the program runs in: the
   // point stays "." under a desktop whose numbers use ",".
   char buffer[16];
-  std::string text(buffer, WriteSevenDigits(f, buffer));
-  for (char& c : text) {
-    if (c == 'e') c = 'E';
+  auto length = static_cast<std::size_t>(WriteSevenDigits(f, buffer) - buffer);
+  for (std::size_t k = 0; k < length; ++k) {
+    if (buffer[k] == 'e') buffer[k] = 'E';
   }
-  // No zero before the decimal point: 0.5 is written .5 and -0.25 is written -.25.
-  const std::size_t digits = text[0] == '-' ? 1 : 0;
-  if (text.compare(digits, 2, "0.") == 0) text.erase(digits, 1);
+  // No zero before the decimal point: 0.5 is written .5 and -0.25 is written -.25 (the sign
+  // moves onto the zero's place).
+  const char* first = buffer;
+  const std::size_t sign = buffer[0] == '-' ? 1 : 0;
+  if (length >= sign + 2 && buffer[sign] == '0' && buffer[sign + 1] == '.') {
+    if (sign != 0) buffer[1] = '-';
+    ++first;
+    --length;
+  }
+  text.assign(first, length);
+}
+
+std::string ResultText(Value result) {
+  std::string text;
+  WriteResultText(result, text);
   return text;
 }
 

@@ -47,6 +47,8 @@ CalculationOutcome RunCompileText(Compiler& compiler, std::string_view compile_t
 // The text shown for a result: single precision, at most 7 significant digits, no zero before
 // the point, "**************" beyond single precision or when not a number.
 std::string ResultText(Value result);
+// The same into a text kept by the caller.
+void WriteResultText(Value result, std::string& text);
 
 // The same runs into an outcome kept by the caller, whose memory they reuse: once the outcome
 // has seen formulas of a size, this layer allocates nothing more for them. The outcome ends
