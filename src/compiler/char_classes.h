@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the reading of an expression needs to know about a character, looked up in one table.
+// What the reading of an expression needs to know about characters and function names.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string_view>
 
+#include "compiler/compile_text.h"
 #include "compiler/compiled_program.h"
 
 namespace numerella::compile_detail {
@@ -44,6 +45,24 @@ inline constexpr std::array<CharInfo, 256> kChars = [] {
 
 constexpr bool Is(char c, CharClass c_class) {
   return (kChars[static_cast<unsigned char>(c)].classes & c_class) != 0;
+}
+
+// The function whose name the text ends with, compared in upper case; the first in the table
+// when several do (a longer name comes before the shorter names it ends with). Nothing when
+// none does.
+inline const IntrinsicInfo* FunctionEnding(std::string_view text) {
+  if (text.empty()) return nullptr;
+  const char last = UpperLatin1(text.back());
+  for (const IntrinsicInfo& f : kIntrinsics) {
+    if (f.name.back() != last || f.name.size() > text.size()) continue;
+    const std::size_t start = text.size() - f.name.size();
+    bool same = true;
+    for (std::size_t k = 0; k < f.name.size() && same; ++k) {
+      same = UpperLatin1(text[start + k]) == f.name[k];
+    }
+    if (same) return &f;
+  }
+  return nullptr;
 }
 
 }  // namespace numerella::compile_detail

@@ -99,33 +99,20 @@ class WorkingTextBuilder {
     ++normal_length_;
   }
 
-  // Whether the text ends with name (compared in upper case).
-  bool EndsWithName(std::string_view name) const {
-    if (n_ < name.size()) return false;
-    const std::size_t start = n_ - name.size();
-    for (std::size_t k = 0; k < name.size(); ++k) {
-      if (UpperLatin1(t_[start + k]) != name[k]) return false;
-    }
-    return true;
-  }
-
   void MarkFunction() {
-    const char last = UpperLatin1(t_[n_ - 1]);
-    for (const IntrinsicInfo& f : kIntrinsics) {
-      if (f.name.back() != last || !EndsWithName(f.name)) continue;
-      // The names hold no "(", so the end of the text is still as typed.
-      const std::size_t start = n_ - f.name.size();
-      const std::uint32_t begin = a_[start];
-      const std::uint32_t last_at = a_[n_ - 1];
-      t_[start] = '#';
-      t_[start + 1] = '#';
-      t_[start + 2] = static_cast<char>('0' + f.number / 10);
-      t_[start + 3] = static_cast<char>('0' + f.number % 10);
-      a_[start] = a_[start + 1] = a_[start + 2] = begin;
-      a_[start + 3] = last_at;
-      n_ = start + 4;
-      return;
-    }
+    const IntrinsicInfo* f = FunctionEnding({t_, n_});
+    if (f == nullptr) return;
+    // The names hold no "(", so the end of the text is still as typed.
+    const std::size_t start = n_ - f->name.size();
+    const std::uint32_t begin = a_[start];
+    const std::uint32_t last_at = a_[n_ - 1];
+    t_[start] = '#';
+    t_[start + 1] = '#';
+    t_[start + 2] = static_cast<char>('0' + f->number / 10);
+    t_[start + 3] = static_cast<char>('0' + f->number % 10);
+    a_[start] = a_[start + 1] = a_[start + 2] = begin;
+    a_[start + 3] = last_at;
+    n_ = start + 4;
   }
 
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);

@@ -21,15 +21,6 @@ constexpr bool EndsNumber(char d, char previous) {
   return Is(d, kEndsOperand) || (Is(d, kSign) && previous != 'E' && previous != 'e');
 }
 
-bool EndsWithUpper(std::string_view text, std::string_view name) {
-  if (text.size() < name.size()) return false;
-  const std::size_t start = text.size() - name.size();
-  for (std::size_t k = 0; k < name.size(); ++k) {
-    if (UpperLatin1(text[start + k]) != name[k]) return false;
-  }
-  return true;
-}
-
 class PlainReader {
  public:
   PlainReader(std::string_view expression, std::uint32_t offset, const Declarations& d,
@@ -161,14 +152,11 @@ class PlainReader {
     if (open == e_.size() || e_[open] != '(') return false;
     const std::string_view name = e_.substr(k, j - k);
     if (!Is(name.back(), kLetterOrDigit)) return false;
-    for (const IntrinsicInfo& f : kIntrinsics) {
-      if (!EndsWithUpper(name, f.name)) continue;
-      if (f.name.size() != name.size()) return false;
-      Put(Symbol::kFunction, f.number, At(k), At(j - 1) + 1);
-      k = j - 1;
-      return true;
-    }
-    return false;
+    const IntrinsicInfo* f = FunctionEnding(name);
+    if (f == nullptr || f->name.size() != name.size()) return false;
+    Put(Symbol::kFunction, f->number, At(k), At(j - 1) + 1);
+    k = j - 1;
+    return true;
   }
 
   std::string_view e_;
