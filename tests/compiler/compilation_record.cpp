@@ -11,9 +11,11 @@ namespace {
 
 constexpr std::size_t kLongestLiteral = 16;
 
-std::string Hex(std::uint64_t value) {
+// Digits of the low 8 * bytes bits of value.
+std::string Hex(std::uint64_t value, int bytes) {
   char text[17];
-  std::snprintf(text, sizeof text, "%016" PRIx64, value);
+  std::snprintf(text, sizeof text, "%0*" PRIx64, 2 * bytes,
+                bytes == 8 ? value : value & ((std::uint64_t{1} << (8 * bytes)) - 1));
   return text;
 }
 
@@ -66,7 +68,7 @@ std::string Escape(std::string_view text) {
 }
 
 std::string CaseId(std::string_view formula, bool listing) {
-  return Hex(Hash(formula)) + (listing ? "/1" : "/0");
+  return Hex(Hash(formula), 8) + (listing ? "/1" : "/0");
 }
 
 Row Compile(Compiler& compiler, std::string_view formula, bool listing, bool full) {
@@ -87,7 +89,7 @@ Row Compile(Compiler& compiler, std::string_view formula, bool listing, bool ful
   Row out;
   for (const std::string& field : raw) {
     const bool literal = full || field.size() <= kLongestLiteral;
-    out.push_back(literal ? Escape(field) : "#" + Hex(Hash(field)));
+    out.push_back(literal ? Escape(field) : "#" + Hex(Hash(field) ^ (Hash(field) >> 32), 4));
   }
   return out;
 }

@@ -14,7 +14,7 @@ namespace numerella::recorded {
 namespace {
 
 constexpr int kGeneratedFormulas = 40000;
-constexpr int kReadableFormulas = 150;
+constexpr int kReadableFormulas = 50;
 
 std::vector<std::string> SplitPieces(std::string_view text) {
   std::vector<std::string> out;
