@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "compilation_record.h"
 #include "compiler/compile_formula.h"
 #include "compiler/compiled_program.h"
-#include "reference/differential.h"
 #include "require.h"
 
 namespace numerella::fuzz {
@@ -44,16 +44,18 @@ inline void CheckCompiled(const CompiledProgram& p) {
   }
 }
 
-// The compiler and the previous one give the same outputs for this formula (the previous one
-// is kept as test code until it is removed).
-inline void CheckSameAsPrevious(std::string_view formula, bool listing) {
-  static Compiler product;
-  static reference::Compiler previous;
-  reference::DifferentialCount count;
-  const std::string difference =
-      reference::CompareCompilers(product, previous, formula, listing, count);
+// A formula with recorded outputs (the compiler fuzz corpora are recorded) compiles to them.
+inline void CheckRecorded(std::string_view formula, bool listing) {
+  static const recorded::Table table =
+      recorded::ReadTable(NUMERELLA_RECORDINGS "/compilations.tsv.gz");
+  static Compiler compiler;
+  Require(!table.empty(), "the recorded compilations are read");
+  const auto found = table.find(recorded::CaseId(formula, listing));
+  if (found == table.end()) return;
+  const std::string difference = recorded::FirstDifference(
+      found->second, recorded::Compile(compiler, formula, listing, false));
   if (!difference.empty()) std::fprintf(stderr, "%s\n", difference.c_str());
-  Require(difference.empty(), "same outputs as the previous compiler");
+  Require(difference.empty(), "the recorded outputs");
 }
 
 // The error span of the last compilation: inside the formula, only after a failure, and given

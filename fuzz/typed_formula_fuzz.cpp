@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (o.kind != CalculationOutcome::Kind::kBlank) {
     fuzz::CheckCompiled(o.program);
     fuzz::CheckErrorSpan(compiler, formula.size() + 8, o.program.CompileFlag, listing);
-    fuzz::CheckSameAsPrevious(std::string("y@ @ @ @") + formula, listing);
+    fuzz::CheckRecorded(std::string("y@ @ @ @") + formula, listing);
   }
   if (o.kind == CalculationOutcome::Kind::kResult) fuzz::CheckResultText(o.result_text);
   if (o.kind == CalculationOutcome::Kind::kCompileFailed) {
