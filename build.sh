@@ -33,6 +33,7 @@ RUN_PACKAGES=(
 # and libclang-rt-dev are the distribution's default LLVM, so their versions match.
 TEST_PACKAGES=(
   libgtest-dev libgmock-dev                  # the GoogleTest suites
+  zlib1g-dev                                 # the recorded compiler outputs (gzip)
   clang libclang-rt-dev                      # sanitizer build and libFuzzer targets
   clang-format clang-tidy                    # formatting check, ./build.sh tidy
   dpkg-dev lintian                           # packages: dpkg-buildflags, dpkg-shlibdeps, lintian
