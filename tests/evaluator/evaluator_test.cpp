@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <new>
 #include <random>
 
@@ -330,6 +331,26 @@ TEST(Intrinsics, ValuesTextsFailuresAndSymmetries) {
     const Road a = RunTyped(first), b = RunTyped(second);
     EXPECT_NEAR(a.value, b.value, tolerance) << first << " = " << second;
   }
+}
+
+// The distribution table (tools/distribution_reference.py writes it): per formula the exact
+// double it gives, or "error", and the notices given on the way.
+TEST(Intrinsics, DistributionTable) {
+  std::ifstream table(NUMERELLA_DISTRIBUTION_TABLE);
+  ASSERT_TRUE(table.is_open());
+  std::string formula, expected, notices, rest;
+  int rows = 0;
+  while (std::getline(table, formula, '\t') && std::getline(table, expected, '\t') &&
+         std::getline(table, notices, '\t') && std::getline(table, rest)) {
+    if (formula[0] == '#') continue;
+    const Road r = RunTyped(formula);
+    const std::string got = std::isnan(r.value) ? "error" : Show({r.value});
+    const bool error = expected == "error";
+    EXPECT_EQ(got, error ? expected : Show({std::strtod(expected.c_str(), nullptr)})) << formula;
+    EXPECT_EQ(r.notices, std::stoi(notices)) << formula;
+    ++rows;
+  }
+  EXPECT_GT(rows, 200);
 }
 
 // The routines on their own at their domain edges (their values are met through the road).
