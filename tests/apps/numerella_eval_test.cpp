@@ -76,7 +76,8 @@ TEST(NumerellaEval, FormulasAndOptions) {
        "98\nADD r1 r2 | POW r1 r3 | MUL r0 r1 | EXPR r0\n***Errori di Compilazione\n\n\n\n"
        "Errore di Esecuzione\nDIV r0 r1 | EXPR r0\n", ""},
       // A notice of the function library is a line on standard error.
-      {{"C_X2(20003,20000)"}, "", 0, ".5073141\n", "D_X2: Errori nel Calcolo della Funzione\n"},
+      {{"C_X2(20003,20000)"}, "", 1, "Errore di Esecuzione\n",
+       "D_X2: Errori nel Calcolo della Funzione\n"},
       {{"-V"}, "", 0, "numerella-eval (Numerella) " NUMERELLA_VERSION "\n", ""},
       {{"--version", "1"}, "", 0, "numerella-eval (Numerella) " NUMERELLA_VERSION "\n", ""},
       // clang-format on

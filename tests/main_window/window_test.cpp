@@ -70,9 +70,11 @@ TEST_F(WindowTest, RunsShiftTheHistory) {
   }
   for (int i = 0; i < kHistoryRows; ++i) EXPECT_EQ(Row(i), cases[i + 1]) << i;
   EXPECT_TRUE(platform_.boxes().empty() && platform_.modals().empty());
-  Run("C_X2(1E+9,1E+9)");  // and the run still completes
-  EXPECT_EQ(LastBox(), (Box{"Errori nel Calcolo della Funzione", kBoxOk, "D_X2"}));
-  EXPECT_EQ(Row(9).formula, "C_X2(1E+9,1E+9)");
+  Run("C_X2(1E+9,1E+9)");  // the notice of the stopped series, then the failure
+  ASSERT_EQ(platform_.boxes().size(), 2u);
+  EXPECT_EQ(platform_.boxes()[0].title, "D_X2");
+  EXPECT_EQ(LastBox(), (Box{"Errore di Esecuzione", kBoxOk, "NUMERELLA"}));
+  EXPECT_EQ(Row(9), cases[std::size(cases) - 1]);
 }
 
 // A failed run, first or after a success with Lista Errori checked, leaves the screen as it was;
