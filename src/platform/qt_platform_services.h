@@ -38,7 +38,7 @@ class QtPlatformServices : public PlatformServices {
                                          const QString& default_suffix = QString()) override;
   // A QFile over a descriptor from OpenRegularForReading.
   std::unique_ptr<QIODevice> OpenForReading(const QString& path) override;
-  // SaveRegularFile: temporary file, every write, flush and close checked, then rename.
+  // SaveRegularFile: every step checked, the file's access kept.
   bool SaveAtomically(const QString& path, const QByteArray& content) override;
   // A QPrinter on the default printer (or the first one known), nullptr when there is none.
   std::unique_ptr<QPagedPaintDevice> OpenPrinter() override;

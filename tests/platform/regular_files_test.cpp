@@ -78,6 +78,7 @@ TEST(SaveRegularFile, EveryStepCheckedOldFileKeptAndNothingLeftBehind) {
       {"rename refused", C::kRename, 1, EACCES, 0, SaveStep::kRename}};
   for (const bool existing : {true, false}) {
     for (const auto& [name, call, nth, error, cut, step] : cases) {
+      if (!existing && call == C::kRename) continue;  // a new name is written where it is
       QTemporaryDir dir;
       const std::string path = dir.filePath(QStringLiteral("storia.nmr")).toStdString();
       if (existing) Put(path, kOld);

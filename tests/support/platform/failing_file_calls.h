@@ -41,8 +41,8 @@ class FailingFileCalls : public FileCalls {
     }
     return FileCalls::Close(fd);
   }
-  int Rename(const char* from, const char* to) override {
-    return Fails(kRename) ? -1 : FileCalls::Rename(from, to);
+  int Rename(int folder, const char* from, const char* to) override {
+    return Fails(kRename) ? -1 : FileCalls::Rename(folder, from, to);
   }
 
  private:
