@@ -90,14 +90,17 @@ void OfferPdf(PlatformServices& platform, QWidget* owner, const WindowPicture& s
 }  // namespace
 
 void PrintOnPrinterOrPdf(PlatformServices& platform, QWidget* owner, const WindowPicture& src) {
-  std::unique_ptr<QPagedPaintDevice> printer = platform.OpenPrinter();
-  if (printer == nullptr) {
-    OfferPdf(platform, owner, src, kNoPrinterText);
-    return;
+  switch (platform.PrintPage(
+      [&src](QPagedPaintDevice& printer) { return PrintAnywhere(src, printer); })) {
+    case PrintOutcome::kPrinted:
+      return;
+    case PrintOutcome::kNoPrinter:
+      return OfferPdf(platform, owner, src, kNoPrinterText);
+    case PrintOutcome::kRefused:
+      return OfferPdf(platform, owner, src, kPrintRefusedText);
+    case PrintOutcome::kFailed:
+      return OfferPdf(platform, owner, src, kPrintFailedText);
   }
-  const bool printed = PrintAnywhere(src, *printer);
-  printer.reset();
-  if (!printed) OfferPdf(platform, owner, src, kPrintFailedText);
 }
 
 }  // namespace numerella

@@ -17,14 +17,17 @@ class WindowPicture;
 // be painted on or the print job failed.
 bool PrintAnywhere(const WindowPicture& src, QPaintDevice& dest);
 
-// Prints src on the platform's printer. With no printer, or when the job fails, tells the user
-// and offers to save the page as a PDF file instead; whatever happens, the caller goes on.
+// Prints src on the platform's printer. With no printer (or none answering), or when the
+// printer refuses the job or it fails, tells the user and offers to save the page as a PDF
+// file instead; whatever happens, the caller goes on.
 void PrintOnPrinterOrPdf(PlatformServices& platform, QWidget* owner, const WindowPicture& src);
 
 // The messages of the printing command.
 inline constexpr const char* kPrintTitle = "Stampa";
 inline constexpr const char* kNoPrinterText =
     "Nessuna stampante disponibile.\rSalvare la pagina come file PDF?";
+inline constexpr const char* kPrintRefusedText =
+    "La stampante ha rifiutato la stampa.\rSalvare la pagina come file PDF?";
 inline constexpr const char* kPrintFailedText =
     "La stampa non \xE8 riuscita.\rSalvare la pagina come file PDF?";
 inline constexpr const char* kPdfFailedText = "Impossibile scrivere il file PDF.";

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +28,14 @@ inline constexpr int kBoxYesNoQuestion = 36;  // Yes and No buttons, question ic
 inline constexpr int kAnswerOk = 1;
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
+
+// How a page sent to the printer fared.
+enum class PrintOutcome {
+  kPrinted,    // the print system took the job
+  kNoPrinter,  // none installed, or the print system did not answer in time
+  kRefused,    // the printer does not take jobs, or turned this one down
+  kFailed,     // the page could not be painted, or the print system gave the job up
+};
 
 class PlatformServices {
  public:
@@ -61,8 +70,10 @@ class PlatformServices {
   // device, FIFO, socket or folder) is left alone. Symbolic links are followed.
   virtual bool SaveAtomically(const QString& path, const QByteArray& content) = 0;
 
-  // The printer, ready for one page, or nullptr when none is installed.
-  virtual std::unique_ptr<QPagedPaintDevice> OpenPrinter() = 0;
+  // Prints one page on the printer: paint draws it on the printer's device and ends the
+  // document, returning false when that failed. Never waits long for the print system; while
+  // it waits the windows keep painting and user input is held back.
+  virtual PrintOutcome PrintPage(const std::function<bool(QPagedPaintDevice&)>& paint) = 0;
 };
 
 }  // namespace numerella

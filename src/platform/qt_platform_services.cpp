@@ -2,18 +2,31 @@
 // The platform services of the real desktop, built on Qt Widgets and PrintSupport.
 #include "platform/qt_platform_services.h"
 
+#include <cups/cups.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QTimer>
 #include <QWindow>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #include "platform/latin1.h"
+#include "platform/print_queue.h"
 
 namespace numerella {
 
@@ -28,6 +41,48 @@ std::optional<QString> RunFileDialog(QWidget* owner, const QString& title,
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   // A native dialog may ignore the default suffix; adding it again changes nothing otherwise.
   return WithDefaultSuffix(dialog.selectedFiles().constFirst(), default_suffix);
+}
+
+// The print system's questions give up after this; the worker thread that asks them is
+// waited for a little longer, and abandoned after that.
+constexpr std::chrono::milliseconds kPrintSystemLimit{2000};
+constexpr std::chrono::milliseconds kWorkerSlack{1500};
+
+// Runs work on a worker thread while this thread runs a local event loop, so the windows keep
+// painting; user input is held back until the loop ends. nullopt when work has not finished
+// within kPrintSystemLimit + kWorkerSlack: its thread is then left to end on its own, and its
+// result dropped.
+template <typename T>
+std::optional<T> WhileWindowsPaint(std::function<T()> work) {
+  struct Shared {
+    std::mutex mutex;
+    std::optional<T> result;
+  };
+  auto shared = std::make_shared<Shared>();
+  try {
+    std::thread([shared, work = std::move(work)] {
+      T result = work();
+      const std::lock_guard<std::mutex> lock(shared->mutex);
+      shared->result = std::move(result);
+    }).detach();
+  } catch (const std::system_error&) {
+    return std::nullopt;  // no thread to be had: as if the print system did not answer
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  QElapsedTimer clock;
+  clock.start();
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    const std::lock_guard<std::mutex> lock(shared->mutex);
+    if (shared->result || clock.elapsed() >= (kPrintSystemLimit + kWorkerSlack).count())
+      loop.quit();
+  });
+  poll.start(20);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  QApplication::restoreOverrideCursor();
+  const std::lock_guard<std::mutex> lock(shared->mutex);
+  return shared->result;
 }
 
 }  // namespace
@@ -126,16 +181,28 @@ bool QtPlatformServices::SaveAtomically(const QString& path, const QByteArray& c
       std::string_view(content.constData(), static_cast<std::size_t>(content.size())), calls_));
 }
 
-std::unique_ptr<QPagedPaintDevice> QtPlatformServices::OpenPrinter() {
-  QPrinterInfo info = QPrinterInfo::defaultPrinter();
-  if (info.isNull()) {
-    const QList<QPrinterInfo> all = QPrinterInfo::availablePrinters();
-    if (all.isEmpty()) return nullptr;
-    info = all.constFirst();
-  }
-  auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-  if (!printer->isValid()) return nullptr;
-  return printer;
+PrintOutcome QtPlatformServices::PrintPage(const std::function<bool(QPagedPaintDevice&)>& paint) {
+  const std::optional<PrintQueue> queue =
+      WhileWindowsPaint<PrintQueue>([] { return AskDefaultQueue(kPrintSystemLimit); });
+  if (!queue || queue->state == PrintQueue::State::kNone) return PrintOutcome::kNoPrinter;
+  if (queue->state == PrintQueue::State::kRejecting) return PrintOutcome::kRefused;
+  QString id = QString::fromLocal8Bit(queue->name.c_str());
+  if (!queue->instance.empty()) id += QLatin1Char('/') + QString::fromLocal8Bit(queue->instance);
+  QPrinter printer(QPrinterInfo::printerInfo(id), QPrinter::HighResolution);
+  if (!printer.isValid()) return PrintOutcome::kNoPrinter;
+  if (!paint(printer)) return PrintOutcome::kFailed;
+  // The job went to the print system when the document ended, on this thread; a refusal there
+  // is only told by libcups's last error. The job itself is then followed for a moment.
+  const bool submit_failed = cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE;
+  const std::optional<JobFate> fate =
+      queue->last_job < 0
+          ? std::nullopt
+          : WhileWindowsPaint<JobFate>([name = queue->name, after = queue->last_job] {
+              return FollowJob(name, after, kPrintSystemLimit);
+            });
+  if (fate == JobFate::kFailed) return PrintOutcome::kFailed;
+  if (fate != JobFate::kTaken && submit_failed) return PrintOutcome::kRefused;
+  return PrintOutcome::kPrinted;
 }
 
 }  // namespace numerella

@@ -40,8 +40,10 @@ class QtPlatformServices : public PlatformServices {
   std::unique_ptr<QIODevice> OpenForReading(const QString& path) override;
   // SaveRegularFile: every step checked, the file's access kept.
   bool SaveAtomically(const QString& path, const QByteArray& content) override;
-  // A QPrinter on the default printer (or the first one known), nullptr when there is none.
-  std::unique_ptr<QPagedPaintDevice> OpenPrinter() override;
+  // A QPrinter on the default printer (or the first one known). The print system is asked
+  // about the queue first, and about the job afterwards, from a worker thread with a time
+  // limit, while this thread runs a local event loop.
+  PrintOutcome PrintPage(const std::function<bool(QPagedPaintDevice&)>& paint) override;
 
  private:
   FileCalls& calls_;

@@ -38,8 +38,10 @@ struct SnapshotServices : numerella::QtPlatformServices {
     saved = dialog.screen()->grabWindow(0, f.x(), f.y(), f.width(), f.height()).save(png, "PNG");
     dialog.findChild<QPushButton*>(pdf.isEmpty() ? "CmdMsg1" : "CmdMsg2")->click();
   }
-  std::unique_ptr<QPagedPaintDevice> OpenPrinter() override {
-    return pdf.isEmpty() ? nullptr : std::make_unique<QPdfWriter>(pdf);
+  numerella::PrintOutcome PrintPage(const std::function<bool(QPagedPaintDevice&)>& paint) override {
+    if (pdf.isEmpty()) return numerella::PrintOutcome::kNoPrinter;
+    QPdfWriter writer(pdf);
+    return paint(writer) ? numerella::PrintOutcome::kPrinted : numerella::PrintOutcome::kFailed;
   }
 };
 

@@ -4,7 +4,10 @@
 # queue on the local print server is made the default printer, the probe prints on it, and
 # the page that comes out is checked: one page, landscape, the card centred, the glyphs Γ and
 # ² present. The probe also checks that the printer's orientation is restored.
-# Starts the print server for the test when none runs (as root) and removes the queue, its
+# Then the rows of cups_print_cases.tsv: the default queue refuses jobs, fails them, or the
+# print server never answers; each must raise its message box (which offers the PDF) within a
+# few seconds, and in every case the window's event loop must keep running.
+# Starts the print server for the test when none runs (as root) and removes the queues, their
 # settings and the server again. Exits 77 (skipped) with the reason when that cannot be done.
 #   cups_print_test.sh <message_print_probe>
 set -uo pipefail
@@ -22,17 +25,20 @@ ppd=$(ls /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd /usr/share/ppd/cups-pdf/*.ppd 
 [[ $(id -u) == 0 ]] || skip "not root: cannot start the print server or add a queue"
 
 queue=numerellatest$$
+broken=${queue}x  # a queue whose backend cannot write its file, so every job fails
 out=$(mktemp -d)  # where the queue writes its PDF files
 chmod 1777 "$out"
 work=$(mktemp -d)
 conf=/etc/cups/cups-pdf-$queue.conf
 server=""
+silent=""
 old_default=""
 cleanup() {
   lpadmin -x "$queue" 2>/dev/null
+  lpadmin -x "$broken" 2>/dev/null
   [[ -n $old_default ]] && lpadmin -d "$old_default" 2>/dev/null
-  rm -f "$conf"
-  if [[ -n $server ]]; then kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; fi
+  rm -f "$conf" "/etc/cups/cups-pdf-$broken.conf"
+  for pid in $server $silent; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
   rm -rf "$out" "$work"
 }
 trap cleanup EXIT
@@ -60,12 +66,46 @@ lpadmin -d "$queue" || fail "could not make $queue the default printer"
 settings() { lpoptions -p "$queue" 2>/dev/null | tr ' ' '\n' | grep -v '^printer-state' | sort; }
 settings_before=$(settings)
 
-PRINTER=$queue LPDEST=$queue "$probe" "$work/direct.pdf"
-status=$?
-[[ $status == 1 ]] && fail "the card was not printed (see the message box above)"
-[[ $status == 2 ]] && fail "the printer's orientation was not restored"
-[[ $status != 0 ]] && fail "the probe ended with status $status"
+lpadmin -p "$broken" -E -v "cups-pdf:/$broken" -P "$ppd" -o printer-error-policy=abort-job ||
+  fail "lpadmin could not add $broken"
+printf 'Out /proc/numerella\n' >"/etc/cups/cups-pdf-$broken.conf"
+# A print server that takes connections and never answers.
+python3 -c 'import socket, sys
+s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(64); held = []
+while True: held.append(s.accept()[0])' "$work/silent.sock" &
+silent=$!
+for _ in $(seq 50); do [[ -S $work/silent.sock ]] && break; sleep 0.1; done
+
+# Runs the probe on the default queue $1 with the further environment $2...; sets $boxes.
+run_probe() {
+  local dest=$1 result status
+  shift
+  result=$(env PRINTER="$dest" LPDEST="$dest" "$@" timeout 15 "$probe" "$work/direct.pdf")
+  status=$?
+  echo "$result"
+  [[ $status == 124 ]] && fail "printing did not end within 15 s"
+  local stall=$(sed -n 's/^stall: //p' <<<"$result")
+  ((stall < 1500)) || fail "the window's event loop stood still for $stall ms"
+  boxes=$(sed -n 's/^box: //p' <<<"$result")
+  [[ $status == 2 ]] && fail "the printer's orientation was not restored"
+  [[ $status == 0 || ($status == 1 && -n $boxes) ]] || fail "the probe ended with status $status"
+}
+
+run_probe "$queue"
+[[ -z $boxes ]] || fail "the card was not printed: $boxes"
 [[ $(settings) == "$settings_before" ]] || fail "the queue's settings changed"
+
+while IFS=$'\t' read -r setup expected; do
+  [[ -z $setup || $setup == \#* ]] && continue
+  echo "== $setup"
+  case $setup in
+    rejecting) cupsreject "$queue" && run_probe "$queue" && cupsaccept "$queue" ;;
+    failing) run_probe "$broken" ;;
+    silent) run_probe "$queue" CUPS_SERVER="$work/silent.sock" ;;
+    *) fail "unknown case $setup" ;;
+  esac
+  [[ $boxes == "$expected" ]] || fail "$setup: expected the message \"$expected\", got \"$boxes\""
+done <"$(dirname "$0")/cups_print_cases.tsv"
 
 # Two jobs: the card from "&Stampa", then the orientation check.
 for _ in $(seq 120); do

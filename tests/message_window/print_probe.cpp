@@ -4,16 +4,20 @@
 // services. cups_print_test.sh runs it against a PDF print queue and checks the page against
 // the card written directly into the PDF file named by the first argument, on a page laid out
 // as the printer's.
-// A message box raised on the way (no printer, a failed job) is answered "No", printed on
-// standard error and makes the exit status 1. Then the card is printed once more on a printer
-// turned to portrait, to show that the orientation is restored after the landscape page:
-// exit status 2 when it is not.
+// A message box raised on the way (no printer, a refused or failed job) is answered "No", its
+// first line printed as "box: <line>" and makes the exit status 1. "stall: <ms>" tells the
+// longest time the user-interface thread went without running its event loop while printing.
+// Then the card is printed once more on a printer turned to portrait, to show that the
+// orientation is restored after the landscape page: exit status 2 when it is not.
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 #include "message_window/frm_msg.h"
@@ -33,7 +37,8 @@ struct PressPrint : numerella::QtPlatformServices {
   int ShowMessageBox(QWidget* /*owner*/, const std::string& text, int /*style*/,
                      const std::string& /*title*/) override {
     ++boxes;
-    std::fprintf(stderr, "message box: %s\n", text.c_str());
+    const QString line = QString::fromLatin1(text.substr(0, text.find('\r')));
+    std::printf("box: %s\n", line.toUtf8().constData());
     return numerella::kAnswerNo;
   }
 };
@@ -44,7 +49,18 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 2) return std::fprintf(stderr, "usage: message_print_probe <direct.pdf>\n"), 3;
   PressPrint platform;
+  QElapsedTimer clock;
+  qint64 last = 0, stall = 0;
+  QTimer ticks;
+  QObject::connect(&ticks, &QTimer::timeout, [&] {
+    stall = std::max(stall, clock.elapsed() - last);
+    last = clock.elapsed();
+  });
+  ticks.start(10);
+  clock.start();
   numerella::ShowFunctionList(platform, nullptr);
+  std::printf("stall: %lld\n", static_cast<long long>(std::max(stall, clock.elapsed() - last)));
+  std::fflush(stdout);
   if (platform.boxes != 0) return 1;
   QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
   printer.setDocName(QStringLiteral("orientation"));

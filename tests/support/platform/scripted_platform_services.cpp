@@ -89,12 +89,14 @@ bool ScriptedPlatformServices::SaveAtomically(const QString& path, const QByteAr
   return saved;
 }
 
-std::unique_ptr<QPagedPaintDevice> ScriptedPlatformServices::OpenPrinter() {
+PrintOutcome ScriptedPlatformServices::PrintPage(
+    const std::function<bool(QPagedPaintDevice&)>& paint) {
   ++printer_requests_;
-  if (printers_.empty()) return nullptr;
+  if (printers_.empty()) return PrintOutcome::kNoPrinter;
   std::unique_ptr<QPagedPaintDevice> device = std::move(printers_.front());
   printers_.pop_front();
-  return device;
+  if (device == nullptr) return PrintOutcome::kNoPrinter;
+  return paint(*device) ? PrintOutcome::kPrinted : PrintOutcome::kFailed;
 }
 
 }  // namespace numerella

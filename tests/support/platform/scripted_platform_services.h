@@ -58,7 +58,7 @@ class ScriptedPlatformServices : public PlatformServices {
   FailingFileCalls& file_calls() { return file_calls_; }
   // The next OpenForReading calls fail while this count lasts.
   void FailNextReads(int count) { failing_reads_ = count; }
-  // The next OpenPrinter call hands out this device (nullptr = no printer installed).
+  // The next PrintPage call paints on this device (nullptr = no printer installed).
   void QueuePrinter(std::unique_ptr<QPagedPaintDevice> device) {
     printers_.push_back(std::move(device));
   }
@@ -85,7 +85,7 @@ class ScriptedPlatformServices : public PlatformServices {
   // Real files (tests use temporary folders), unless told to fail.
   std::unique_ptr<QIODevice> OpenForReading(const QString& path) override;
   bool SaveAtomically(const QString& path, const QByteArray& content) override;
-  std::unique_ptr<QPagedPaintDevice> OpenPrinter() override;
+  PrintOutcome PrintPage(const std::function<bool(QPagedPaintDevice&)>& paint) override;
 
   // Presses the button named "CmdMsg<number>" of the dialog; false when there is none.
   static bool PressButton(QDialog& dialog, int number);

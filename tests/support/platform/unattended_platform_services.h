@@ -35,7 +35,9 @@ class UnattendedPlatformServices : public QtPlatformServices {
                                          const QString&, const QString& = QString()) override {
     return path_;
   }
-  std::unique_ptr<QPagedPaintDevice> OpenPrinter() override { return nullptr; }
+  PrintOutcome PrintPage(const std::function<bool(QPagedPaintDevice&)>&) override {
+    return PrintOutcome::kNoPrinter;
+  }
 
   long modals() const { return modals_; }
   long boxes() const { return boxes_; }
