@@ -22,11 +22,12 @@ invocation="$0 $*"
 cd "$(dirname "$0")"
 
 # What building and running need. qt6-base-dev brings the OpenGL headers Qt's CMake files
-# look for; qt6-translations-l10n gives the standard dialogs their Italian texts.
+# look for; qt6-translations-l10n gives the standard dialogs their Italian texts;
+# libreadline-dev gives numerella-eval line editing and history at the terminal.
 RUN_PACKAGES=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-translations-l10n fonts-dejavu-core
-  nlohmann-json3-dev
+  nlohmann-json3-dev libreadline-dev
 )
 
 # What ./build.sh test adds, one line per use. The names exist on Debian 12 and 13; clang
