@@ -7,7 +7,6 @@
 
 #include <readline/history.h>
 #include <readline/readline.h>
-#include <signal.h>
 #include <sys/select.h>
 #include <unistd.h>
 
