@@ -23,11 +23,12 @@ cd "$(dirname "$0")"
 
 # What building and running need. qt6-base-dev brings the OpenGL headers Qt's CMake files
 # look for; qt6-translations-l10n gives the standard dialogs their Italian texts; libcups2-dev
-# lets the program ask the print system about its printers and jobs with a time limit.
+# lets the program ask the print system about its printers and jobs with a time limit;
+# libreadline-dev gives numerella-eval line editing and history at the terminal.
 RUN_PACKAGES=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-translations-l10n fonts-dejavu-core
-  nlohmann-json3-dev
+  nlohmann-json3-dev libreadline-dev
   libcups2-dev
 )
 

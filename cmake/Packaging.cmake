@@ -114,6 +114,8 @@ set(CPACK_DEBIAN_NUMERELLA-EVAL_DESCRIPTION "command-line formula calculator of 
 numerella-eval computes Numerella formulas given as arguments or read from
 standard input, one per line, and prints the results exactly as the
 Numerella window shows them, or one JSON object per formula with the
-compiled program and the values. It suits scripts and needs no display.")
+compiled program and the values. It suits scripts and needs no display.
+At a terminal it offers line editing, a history kept between sessions and
+completion of function names.")
 
 include(CPack)

@@ -17,6 +17,7 @@
 #include "long_line.h"
 #include "output.h"
 #include "pipeline.h"
+#include "terminal.h"
 
 namespace numerella::cli {
 namespace {
@@ -137,7 +138,16 @@ LineReader::Result Driver::RunLongLine(LineReader& reader, std::string_view firs
 
 int Driver::Run() {
   try {
-    if (options_.sources.empty()) ReadFile("-");
+    if (options_.sources.empty() && AtTerminal(in_fd_, out_.fd())) {
+      ReadTerminal(
+          [this](std::string_view line) {
+            Computed(runner_.Run(line, out_.buffer(), err_.buffer()));
+            FlushAll();
+          },
+          err_);
+    } else if (options_.sources.empty()) {
+      ReadFile("-");
+    }
     for (const Source& source : options_.sources) {
       if (source.kind == Source::Kind::kFile) {
         ReadFile(source.text);

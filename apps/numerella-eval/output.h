@@ -27,6 +27,8 @@ class Output {
   // Writes every waiting byte.
   void Flush();
 
+  int fd() const { return fd_; }
+
   static constexpr std::size_t kFlushSize = 64 * 1024;
 
  private:
