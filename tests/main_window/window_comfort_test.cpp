@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <fstream>
 
 #include "main_window/command_line.h"
 #include "main_window/entry_boxes.h"
@@ -307,16 +308,19 @@ TEST_F(WindowTest, ScreenReadersFindEveryControlNamedAndReachEveryRow) {
   EXPECT_EQ(order, expected);
 }
 
-// The command line names at most one calculation file; --help and --version answer at once.
+// The command line names at most one calculation file, by its bytes in any encoding; --help
+// and --version answer at once.
 TEST(StartArguments, FileHelpVersionAndMistakes) {
   QCoreApplication::setApplicationName("Numerella");
   QCoreApplication::setApplicationVersion("9.8.7");
   using Kind = StartRequest::Kind;
-  const std::tuple<QStringList, Kind, QString, QString> cases[] = {
+  const std::tuple<std::vector<std::string>, Kind, std::string, QString> cases[] = {
       // + file, part of the text
       {{"numerella"}, Kind::kOpen, "", ""},
       {{"numerella", "conti.nmr"}, Kind::kOpen, "conti.nmr", ""},
+      {{"numerella", "caf\xe9 \xc3\xa8.nmr"}, Kind::kOpen, "caf\xe9 \xc3\xa8.nmr", ""},
       {{"numerella", "--", "-strano.nmr"}, Kind::kOpen, "-strano.nmr", ""},
+      {{"numerella", "-\xc3\xa8"}, Kind::kError, "", "\u00E8"},
       {{"numerella", "--help"}, Kind::kHelp, "", "[file]"},
       {{"numerella", "-h"}, Kind::kHelp, "", "--version"},
       {{"numerella", "--version"}, Kind::kVersion, "", "Numerella 9.8.7\n"},
@@ -324,28 +328,30 @@ TEST(StartArguments, FileHelpVersionAndMistakes) {
       {{"numerella", "--nessuna"}, Kind::kError, "", "nessuna"}};
   for (const auto& [arguments, kind, file, text] : cases) {
     const StartRequest r = ParseStartArguments(arguments);
-    SCOPED_TRACE(arguments.join(' ').toStdString() + " -> " + r.text.toStdString());
+    SCOPED_TRACE(arguments.back() + " -> " + r.text.toStdString());
     EXPECT_EQ(std::tuple(r.kind, r.file), std::tuple(kind, file));
     EXPECT_TRUE(r.text.contains(text));
     EXPECT_EQ(r.text.isEmpty(), text.isEmpty());
   }
 }
 
-// A file named at start-up is read as File > Lettura reads it once the window is on the
-// screen, with the same message when it cannot be opened, and typing goes on in TxtExp.
+// A file named at start-up (a name that is no UTF-8 text here) is read as File > Lettura
+// reads it once the window is on the screen, with the same message when it cannot be opened,
+// and typing goes on in TxtExp.
 TEST_F(WindowTest, AFileNamedAtStartUpIsReadAsLetturaReadsIt) {
   History h = kUnused;
   h[8] = {"1+1", "2"};
   h[9] = {"SQR(2)", "1.414214"};
-  Put(PathOf("conti.nmr"), WriteCalculationFile(h));
-  window_->ReadCalculationFileOnceShown(PathOf("conti.nmr"));
+  const std::string name = QFile::encodeName(folder_.path()).toStdString() + "/conti\xe9.nmr";
+  std::ofstream(name, std::ios::binary) << WriteCalculationFile(h).toStdString();
+  window_->ReadCalculationFileOnceShown(name);
   QApplication::processEvents();
   EXPECT_EQ(Shown(), (Screen{kUnused, "", "", false}));  // not before the window is shown
   ShowAndActivate();
   EXPECT_TRUE(QTest::qWaitFor([&] { return Row(9) == h[9]; }, 1000));
   EXPECT_EQ(Shown(), (Screen{h, "SQR(2)", "1.414214", true}));
   EXPECT_EQ(TxtExp()->textCursor().position(), 6);
-  window_->ReadCalculationFileAt(PathOf("manca.nmr"));
+  window_->ReadCalculationFileAt(name + "x");
   EXPECT_EQ(Shown(), (Screen{h, "SQR(2)", "1.414214", true}));
   EXPECT_EQ(LastBox(), (Box{"File Inesistente", kBoxOkExclamation, "Lettura File"}));
   EXPECT_EQ(Focus(), TxtExp());
