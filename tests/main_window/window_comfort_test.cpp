@@ -308,6 +308,41 @@ TEST_F(WindowTest, ScreenReadersFindEveryControlNamedAndReachEveryRow) {
   EXPECT_EQ(order, expected);
 }
 
+// Typing, pasting and keys typed into a history row stop at the longest formula that
+// compiles: whatever would go past it changes nothing and is reported once.
+TEST_F(WindowTest, TheFormulaNeverGrowsPastWhatCompiles) {
+  constexpr int kMax = ExpressionBox::kMaxFormula;
+  const Box too_long{"Formula Troppo Lunga (al massimo 32767 caratteri)", kBoxOkExclamation,
+                     "NUMERELLA"};
+  enum How { kPaste, kKeys, kRow };
+  const std::tuple<int, int, How, int, bool> cases[] = {
+      // length before, selected at its end, how, characters added, refused
+      {0, 0, kPaste, kMax, false},      {0, 0, kPaste, kMax + 1, true},
+      {kMax - 2, 0, kKeys, 2, false},   {kMax, 0, kKeys, 1, true},
+      {kMax, 1, kKeys, 1, false},       {kMax, 0, kRow, 1, true},
+      {kMax - 7, 5, kPaste, 12, false}, {kMax - 7, 5, kPaste, 13, true},
+      {kMax + 9, 0, kKeys, 1, true},    {kMax + 9, 3, kPaste, 2, false}};
+  ShowAndActivate();
+  for (const auto& [before, selected, how, added, refused] : cases) {
+    SCOPED_TRACE(testing::Message() << before << " " << selected << " " << how << " " << added);
+    const std::size_t boxes = platform_.boxes().size();
+    TxtExp()->setPlainText(QString(before, u'1'));
+    TxtExp()->moveCursor(QTextCursor::End);
+    for (int i = 0; i < selected; ++i)
+      TxtExp()->moveCursor(QTextCursor::Left, QTextCursor::KeepAnchor);
+    const QString text(added, u'2');
+    if (how == kPaste) QApplication::clipboard()->setText(text);
+    if (how == kPaste) TxtExp()->paste();
+    if (how == kKeys) QTest::keyClicks(TxtExp(), text);
+    if (how == kRow) QTest::keyClicks(TxtSav(3), text);
+    QApplication::processEvents();
+    EXPECT_EQ(Expression().size(), std::size_t(refused ? before : before - selected + added));
+    EXPECT_EQ(platform_.boxes().size(), boxes + (refused ? 1 : 0));
+    EXPECT_EQ(refused ? LastBox() : too_long, too_long);
+    EXPECT_EQ(Focus(), TxtExp());
+  }
+}
+
 // The command line names at most one calculation file, by its bytes in any encoding; --help
 // and --version answer at once.
 TEST(StartArguments, FileHelpVersionAndMistakes) {
