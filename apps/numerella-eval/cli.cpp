@@ -3,6 +3,7 @@
 #include "cli.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,6 +28,7 @@ class Driver {
   Driver(const Options& options, int in_fd, int out_fd, int err_fd)
       : options_(options),
         in_fd_(in_fd),
+        out_fd_(out_fd),
         out_(out_fd, true),
         err_(err_fd, false),
         runner_(options) {}
@@ -42,13 +44,15 @@ class Driver {
     err_.Flush();
     out_.Flush();
   }
-  void ReportReadError(const std::string& name, int error);
+  void ReportReadError(const std::string& name, const std::string& reason);
+  bool IsOutputFile(int fd) const;
   void ReadFile(const std::string& name);
   void ReadStream(int fd, const std::string& name);
   LineReader::Result RunLongLine(LineReader& reader, std::string_view first);
 
   const Options& options_;
   int in_fd_;
+  int out_fd_;
   Output out_;
   Output err_;
   FormulaRunner runner_;
@@ -57,9 +61,9 @@ class Driver {
   int status_ = kAllComputed;
 };
 
-void Driver::ReportReadError(const std::string& name, int error) {
+void Driver::ReportReadError(const std::string& name, const std::string& reason) {
   FlushAll();
-  err_.buffer() += "numerella-eval: " + name + ": " + std::strerror(error) + "\n";
+  err_.buffer() += "numerella-eval: " + name + ": " + reason + "\n";
   err_.Flush();
   Reached(kReadError);
 }
@@ -71,7 +75,7 @@ void Driver::ReadFile(const std::string& name) {
   }
   const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    ReportReadError(name, errno);
+    ReportReadError(name, std::strerror(errno));
     return;
   }
   // Closed also when a failed write ends the run inside.
@@ -80,7 +84,20 @@ void Driver::ReadFile(const std::string& name) {
   ReadStream(fd, name);
 }
 
+// Whether fd is the regular file that standard output writes to: reading it would read back
+// the answers written to it, and with output appended to it the run would never end.
+bool Driver::IsOutputFile(int fd) const {
+  struct stat in {};
+  struct stat out {};
+  return fstat(out_fd_, &out) == 0 && S_ISREG(out.st_mode) && fstat(fd, &in) == 0 &&
+         in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+}
+
 void Driver::ReadStream(int fd, const std::string& name) {
+  if (IsOutputFile(fd)) {
+    ReportReadError(name, "input file is output file");
+    return;
+  }
   if (options_.jobs > 1 && !pipeline_ && !single_thread_) {
     try {
       pipeline_ = std::make_unique<Pipeline>(options_, out_, err_);
@@ -109,7 +126,9 @@ void Driver::ReadStream(int fd, const std::string& name) {
     }
     if (pipeline_) pipeline_->Drain();
     if (result == LineReader::Result::kLongLine) result = RunLongLine(reader, line);
-    if (result == LineReader::Result::kError) ReportReadError(name, reader.error());
+    if (result == LineReader::Result::kError) {
+      ReportReadError(name, std::strerror(reader.error()));
+    }
     if (result != LineReader::Result::kLine) break;
   }
   if (pipeline_ && pipeline_->failed()) Reached(kSomeFailed);

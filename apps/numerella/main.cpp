@@ -2,14 +2,16 @@
 // The Numerella window program: Qt's Italian texts for the standard dialogs, the desktop's
 // platform services, the main window, and a calculation file named on the command line.
 #include <QApplication>
-#include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
+#include <string>
 #include <string_view>
+#include <system_error>
 
 #include "main_window/command_line.h"
 #include "main_window/frm_main.h"
@@ -49,17 +51,26 @@ int AnswerWithoutWindow(const numerella::StartRequest& request) {
   return -1;
 }
 
+// The file's name made absolute, byte for byte (the name itself need not be valid text).
+std::string AbsoluteName(const std::string& name) {
+  std::error_code failed;
+  const std::filesystem::path absolute = std::filesystem::absolute(name, failed);
+  return failed ? name : absolute.string();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Qt sees only the words before "--"; the ones after it are file names.
+  numerella::ProgramArguments arguments(argc, argv);
   if (AsksForTextOnly(argc, argv)) {
     // Answered on a terminal without a display: no window system is started.
-    QCoreApplication app(argc, argv);
+    QCoreApplication app(arguments.QtArgc(), arguments.QtArgv());
     SetApplicationNames();
-    const int status = AnswerWithoutWindow(numerella::ParseStartArguments(app.arguments()));
+    const int status = AnswerWithoutWindow(numerella::ParseStartArguments(arguments.Own()));
     return status < 0 ? 2 : status;
   }
-  QApplication app(argc, argv);
+  QApplication app(arguments.QtArgc(), arguments.QtArgv());
   // Qt takes the C library's locale from the environment; numbers in formulas and results are
   // always written with "." whatever the desktop's language, so the C numeric rules stay.
   std::setlocale(LC_NUMERIC, "C");
@@ -77,14 +88,12 @@ int main(int argc, char** argv) {
     QApplication::installTranslator(&qt_texts);
   }
 
-  const numerella::StartRequest request = numerella::ParseStartArguments(QApplication::arguments());
+  const numerella::StartRequest request = numerella::ParseStartArguments(arguments.Own());
   if (const int status = AnswerWithoutWindow(request); status >= 0) return status;
 
   numerella::QtPlatformServices platform;
   numerella::FrmMain window(platform);
-  if (!request.file.isEmpty()) {
-    window.ReadCalculationFileOnceShown(QFileInfo(request.file).absoluteFilePath());
-  }
+  if (!request.file.empty()) window.ReadCalculationFileOnceShown(AbsoluteName(request.file));
   window.show();
   return QApplication::exec();
 }

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window program's command line: an optional calculation file to read at start-up,
-// --help and --version.
+// --help and --version. File names keep the bytes they were given, in whatever encoding.
 #pragma once
 
 #include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace numerella {
 
@@ -16,12 +17,32 @@ struct StartRequest {
     kError,    // print text on standard error and end with a failure
   };
   Kind kind = Kind::kOpen;
-  QString file;
+  std::string file;  // the name's bytes, as the system gave them
   QString text;
 };
 
-// Reads the arguments (the program's name first). The application's name and version must be
-// set already: --help and --version show them.
-StartRequest ParseStartArguments(const QStringList& arguments);
+// The program's arguments split at the first "--". Qt takes its own options (-reverse,
+// -style, -platform ...) wherever they stand, so it is shown only the words before "--": the
+// ones after it are file names, also when they look like options.
+class ProgramArguments {
+ public:
+  ProgramArguments(int argc, char** argv);
+
+  // What to hand to the application object, which removes the options it takes.
+  int& QtArgc() { return qt_argc_; }
+  char** QtArgv() { return qt_argv_.data(); }
+  // The words Qt left, then "--" and the words after it: the program's own arguments.
+  std::vector<std::string> Own() const;
+
+ private:
+  int qt_argc_ = 0;
+  std::vector<char*> qt_argv_;  // ends with a null pointer, as argv does
+  std::vector<std::string> after_end_;
+  bool has_end_ = false;
+};
+
+// Reads the arguments (the program's name first), as raw bytes. The application's name and
+// version must be set already: --help and --version show them.
+StartRequest ParseStartArguments(const std::vector<std::string>& arguments);
 
 }  // namespace numerella

@@ -5,12 +5,16 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <utility>
 
 #include "platform/latin1.h"
 
@@ -65,9 +69,20 @@ void ShowMenu(QMenu* menu, const QPoint& global_position) {
 ExpressionBox::ExpressionBox(QWidget* parent) : QPlainTextEdit(parent) {
   setTabChangesFocus(true);
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  // Every place the cursor is drawn at asks for the direction of the paragraph. Left to the
+  // text, that means looking for a letter, which a formula of numbers and operators does not
+  // have: each blink of the cursor went through the whole formula. A formula reads left to
+  // right in any case.
+  QTextOption option = document()->defaultTextOption();
+  option.setTextDirection(Qt::LeftToRight);
+  document()->setDefaultTextOption(option);
   FitWrapMode(0);
-  connect(this, &QPlainTextEdit::textChanged, this,
-          [this] { FitWrapMode(document()->characterCount()); });
+  connect(this, &QPlainTextEdit::textChanged, this, [this] {
+    FitWrapMode(document()->characterCount());
+    // The paragraph's shaped text is kept between paints: otherwise every blink of the cursor
+    // and every repaint of a selection shapes the whole formula again.
+    document()->firstBlock().layout()->setCacheEnabled(true);
+  });
 }
 
 void ExpressionBox::FitWrapMode(qsizetype length) {
@@ -108,10 +123,35 @@ void ExpressionBox::SelectPart(int start, int length) {
   setTextCursor(cursor);
 }
 
+bool ExpressionBox::Fits(qsizetype count) {
+  const QTextCursor cursor = textCursor();
+  const qsizetype length = document()->characterCount() - 1;  // without the paragraph mark
+  const qsizetype replaced = cursor.selectionEnd() - cursor.selectionStart();
+  if (count <= replaced || length - replaced + count <= kMaxFormula) return true;
+  if (!std::exchange(too_long_pending_, true)) {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          too_long_pending_ = false;
+          emit tooLong();
+        },
+        Qt::QueuedConnection);
+  }
+  return false;
+}
+
+void ExpressionBox::Type(const QString& text) {
+  if (Fits(text.size())) insertPlainText(text);
+}
+
 void ExpressionBox::keyPressEvent(QKeyEvent* event) {
   if (IsEnter(event)) {
     event->accept();
     emit enterPressed();
+    return;
+  }
+  if (TypesText(event) && !Fits(PrintableOnly(event->text()).size())) {
+    event->accept();
     return;
   }
   const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
@@ -138,8 +178,19 @@ void ExpressionBox::insertFromMimeData(const QMimeData* source) {
       c = u' ';
     }
   }
+  if (!Fits(text.size())) return;
   FitWrapMode(document()->characterCount() + text.size());
   insertPlainText(text);
+}
+
+void ExpressionBox::inputMethodEvent(QInputMethodEvent* event) {
+  if (!event->commitString().isEmpty() && !Fits(event->commitString().size())) {
+    // What is being composed stays on show; only the text to add is dropped.
+    QInputMethodEvent kept(event->preeditString(), event->attributes());
+    QPlainTextEdit::inputMethodEvent(&kept);
+    return;
+  }
+  QPlainTextEdit::inputMethodEvent(event);
 }
 
 HistoryBox::HistoryBox(QWidget* parent) : QLineEdit(parent) {

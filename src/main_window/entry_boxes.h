@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The text controls of the main window: the expression box, where Enter starts a calculation
-// instead of breaking the line and Up and Down walk through the history; the read-only history
+// instead of breaking the line, Up and Down walk through the history and no typing or pasting
+// makes the formula longer than the compiler takes; the read-only history
 // rows, which send the user back to the expression box as soon as something is typed into
 // them; and the result labels. Rows and results offer the same small menu (Copia, Seleziona
 // tutto), and a double-click takes a result whole.
@@ -9,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+
+#include "compiler/compile_formula.h"
 
 class QMenu;
 
@@ -19,6 +22,10 @@ class ExpressionBox : public QPlainTextEdit {
  public:
   // Formulas longer than this many characters wrap at the edge of the box, not between words.
   static constexpr qsizetype kLongFormula = 4096;
+  // The longest formula the compiler takes. Typing, pasting or dropping that would make the
+  // formula longer changes nothing and is reported by tooLong(); a formula the window puts in
+  // (SetFormula) is kept whole, so that one read from a file can be seen and shortened.
+  static constexpr qsizetype kMaxFormula = static_cast<qsizetype>(Compiler::kMaxSectionLength);
 
   explicit ExpressionBox(QWidget* parent = nullptr);
 
@@ -29,6 +36,8 @@ class ExpressionBox : public QPlainTextEdit {
   void SetFormula(const QString& text);
   // Selects length characters from start, clipped to the text; the cursor ends after them.
   void SelectPart(int start, int length);
+  // Types text at the cursor, over the selection, within kMaxFormula.
+  void Type(const QString& text);
 
  signals:
   // Enter or Return was pressed (with any modifier); the key is consumed.
@@ -36,14 +45,24 @@ class ExpressionBox : public QPlainTextEdit {
   // Up on the first line (older = true) or Down on the last line (older = false), without
   // modifiers: the key is consumed and the window may put another formula in.
   void historyStep(bool older);
+  // Typed, pasted or dropped text was refused: the formula would have grown past kMaxFormula.
+  // Sent once the event that brought the text has been handled (never from inside a drop),
+  // once for refusals in quick succession (a key held down).
+  void tooLong();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   // Pasted or dropped line breaks become blanks: a formula is one line, only wrapped.
   void insertFromMimeData(const QMimeData* source) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
 
  private:
   void FitWrapMode(qsizetype length);
+  // Whether typing count characters over the selection keeps the formula within kMaxFormula;
+  // sends tooLong() when it does not.
+  bool Fits(qsizetype count);
+
+  bool too_long_pending_ = false;
 };
 
 class HistoryBox : public QLineEdit {

@@ -13,6 +13,7 @@
 #include "main_window/entry_boxes.h"
 #include "platform/latin1.h"
 #include "platform/platform_fonts.h"
+#include "platform/platform_services.h"
 
 namespace numerella {
 
@@ -20,6 +21,10 @@ namespace {
 
 constexpr double kWindowPointSize = 10.8;
 constexpr double kButtonPointSize = 7.8;
+
+// Typing or pasting was refused: the formula would be longer than the compiler takes.
+constexpr char kFormulaTooLongText[] = "Formula Troppo Lunga (al massimo 32767 caratteri)";
+static_assert(ExpressionBox::kMaxFormula == 32767);
 
 }  // namespace
 
@@ -48,6 +53,10 @@ void FrmMain::CreateControls() {
   txt_exp_->setObjectName(QStringLiteral("TxtExp"));
   connect(txt_exp_, &ExpressionBox::enterPressed, this, &FrmMain::RunCalculation);
   connect(txt_exp_, &ExpressionBox::historyStep, this, &FrmMain::StepThroughHistory);
+  connect(txt_exp_, &ExpressionBox::tooLong, this, [this] {
+    platform_.ShowMessageBox(this, kFormulaTooLongText, kBoxOkExclamation, "NUMERELLA");
+    BackToExpression();
+  });
   connect(txt_exp_, &QPlainTextEdit::textChanged, this, [this] {
     if (!putting_text_) recall_row_ = kHistoryRows;  // the user edits: a new walk next time
   });

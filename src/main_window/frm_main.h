@@ -34,12 +34,13 @@ class FrmMain : public QMainWindow {
   // File > Lettura and File > Scrittura.
   void ReadCalculationFileCommand();
   void WriteCalculationFileCommand();
-  // Reads the calculation file at path as File > Lettura does once a file has been chosen,
-  // with the same message when it cannot be opened (a file named on the command line).
-  void ReadCalculationFileAt(const QString& path);
+  // Reads the calculation file at path (the name's bytes, in any encoding) as File > Lettura
+  // does once a file has been chosen, with the same message when it cannot be opened (a file
+  // named on the command line).
+  void ReadCalculationFileAt(const std::string& path);
   // The same, once the window is on the screen (shown and placed by the window manager), so
   // that a failure's message box opens over it.
-  void ReadCalculationFileOnceShown(const QString& path);
+  void ReadCalculationFileOnceShown(const std::string& path);
   // Servizi > Funzioni Intrinseche.
   void ShowFunctionListCommand();
 
@@ -110,7 +111,7 @@ class FrmMain : public QMainWindow {
   int recall_row_ = kHistoryRows;
   QString recall_draft_;
   bool putting_text_ = false;  // TxtExp is being filled by the window, not by the user
-  QString file_to_read_;       // a calculation file to read once the window is on the screen
+  std::string file_to_read_;   // a calculation file to read once the window is on the screen
 };
 
 }  // namespace numerella

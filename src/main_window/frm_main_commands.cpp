@@ -2,6 +2,7 @@
 // The commands of the main window: the calculation run, the calculation files and the list
 // of intrinsic functions.
 #include <QAction>
+#include <QFile>
 #include <QIODevice>
 #include <QStringList>
 #include <QTimer>
@@ -109,12 +110,12 @@ void FrmMain::ShiftHistory(const std::string& formula, const std::string& result
 void FrmMain::ReadCalculationFileCommand() {
   const std::optional<QString> path = platform_.GetOpenFileName(
       this, QString(), FileFilters(), kCalculationFilesFilter, program_folder_);
-  ReadCalculationFileAt(path.value_or(QString()));
+  ReadCalculationFileAt(path ? QFile::encodeName(*path).toStdString() : std::string());
 }
 
-void FrmMain::ReadCalculationFileAt(const QString& path) {
+void FrmMain::ReadCalculationFileAt(const std::string& path) {
   std::unique_ptr<QIODevice> file;
-  if (!path.isEmpty()) file = platform_.OpenForReading(path);
+  if (!path.empty()) file = platform_.OpenForReading(path);
   if (!file) {
     platform_.ShowMessageBox(this, "File Inesistente", kBoxOkExclamation, "Lettura File");
     BackToExpression();
@@ -131,7 +132,7 @@ void FrmMain::ReadCalculationFileAt(const QString& path) {
   BackToExpression();
 }
 
-void FrmMain::ReadCalculationFileOnceShown(const QString& path) {
+void FrmMain::ReadCalculationFileOnceShown(const std::string& path) {
   file_to_read_ = path;
   if (windowHandle() != nullptr && windowHandle()->isExposed()) ReadPendingFileLater();
 }
@@ -140,7 +141,7 @@ void FrmMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   // Shown is not yet on the screen: the window manager places the window first, and Qt
   // learns where by the time the window is exposed.
-  if (!file_to_read_.isEmpty() && windowHandle() != nullptr) {
+  if (!file_to_read_.empty() && windowHandle() != nullptr) {
     windowHandle()->installEventFilter(this);
   }
 }
@@ -155,8 +156,8 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void FrmMain::ReadPendingFileLater() {
   QTimer::singleShot(0, this, [this] {
-    if (file_to_read_.isEmpty()) return;
-    ReadCalculationFileAt(std::exchange(file_to_read_, QString()));
+    if (file_to_read_.empty()) return;
+    ReadCalculationFileAt(std::exchange(file_to_read_, std::string()));
   });
 }
 

@@ -59,7 +59,7 @@ void FrmMain::PaintHistoryRows() {
 
 void FrmMain::ReturnToExpression(const QString& typed) {
   txt_exp_->setFocus();
-  if (!typed.isEmpty()) txt_exp_->insertPlainText(typed);
+  if (!typed.isEmpty()) txt_exp_->Type(typed);
 }
 
 void FrmMain::BackToExpression() {

@@ -62,8 +62,10 @@ class PlatformServices {
                                                  const QString& default_suffix = QString()) = 0;
 
   // A regular file opened for reading without blocking, or nullptr when path names no regular
-  // file or it cannot be opened (a FIFO, socket, device or folder is never opened).
-  virtual std::unique_ptr<QIODevice> OpenForReading(const QString& path) = 0;
+  // file or it cannot be opened (a FIFO, socket, device or folder is never opened). path holds
+  // the name's bytes as the system takes them (QFile::encodeName of a dialog's answer), so
+  // that names in any encoding can be read.
+  virtual std::unique_ptr<QIODevice> OpenForReading(const std::string& path) = 0;
   // Replaces the regular file at path, or creates it, with content as a whole. True only when
   // all of content was written, flushed to the disk and put in place. On false nothing on the
   // disk has changed: the old file keeps every byte, and a path that names no regular file (a

@@ -163,8 +163,8 @@ std::optional<QString> QtPlatformServices::GetSaveFileName(QWidget* owner, const
                        default_suffix);
 }
 
-std::unique_ptr<QIODevice> QtPlatformServices::OpenForReading(const QString& path) {
-  const int fd = OpenRegularForReading(QFile::encodeName(path).toStdString());
+std::unique_ptr<QIODevice> QtPlatformServices::OpenForReading(const std::string& path) {
+  const int fd = OpenRegularForReading(path);
   if (fd < 0) return nullptr;
   auto file = std::make_unique<QFile>();
   if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {

@@ -37,7 +37,7 @@ class QtPlatformServices : public PlatformServices {
                                          const QString& folder,
                                          const QString& default_suffix = QString()) override;
   // A QFile over a descriptor from OpenRegularForReading.
-  std::unique_ptr<QIODevice> OpenForReading(const QString& path) override;
+  std::unique_ptr<QIODevice> OpenForReading(const std::string& path) override;
   // SaveRegularFile: every step checked, the file's access kept.
   bool SaveAtomically(const QString& path, const QByteArray& content) override;
   // A QPrinter on the default printer (or the first one known). The print system is asked

@@ -147,6 +147,16 @@ TEST(NumerellaEval, ReadErrors) {
     Check({{}, "", 3, "", "numerella-eval: standard input: Is a directory\n"},
           RunEval({.args = {"-j", jobs}, .input_path = "/"}));
   }
+  // An input that is the output file is refused, as a file and as standard input (appended
+  // to, it would be read without end); the other sources still go to the file.
+  const std::string self = TempFile("self", "1\n");
+  const std::string refused = ": input file is output file\n";
+  Check({{}, "", 3, "", "numerella-eval: standard input" + refused},
+        RunEval({.input_path = self, .output_path = self}));
+  Check({{}, "", 3, "", "numerella-eval: " + self + refused},
+        RunEval({.args = {"-f", self, "2"}, .output_path = self}));
+  std::ifstream written(self);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "2\n");
   // Standard input closed.
   Check({{"1"}, "", 0, "1\n", ""}, RunEval({.args = {"1"}, .close_input = true}));
   Check({{}, "", 3, "", "numerella-eval: standard input: Bad file descriptor\n"},

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <fstream>
 
 #include "main_window/command_line.h"
 #include "main_window/entry_boxes.h"
@@ -307,16 +308,54 @@ TEST_F(WindowTest, ScreenReadersFindEveryControlNamedAndReachEveryRow) {
   EXPECT_EQ(order, expected);
 }
 
-// The command line names at most one calculation file; --help and --version answer at once.
+// Typing, pasting and keys typed into a history row stop at the longest formula that
+// compiles: whatever would go past it changes nothing and is reported once.
+TEST_F(WindowTest, TheFormulaNeverGrowsPastWhatCompiles) {
+  constexpr int kMax = ExpressionBox::kMaxFormula;
+  const Box too_long{"Formula Troppo Lunga (al massimo 32767 caratteri)", kBoxOkExclamation,
+                     "NUMERELLA"};
+  enum How { kPaste, kKeys, kRow };
+  const std::tuple<int, int, How, int, bool> cases[] = {
+      // length before, selected at its end, how, characters added, refused
+      {0, 0, kPaste, kMax, false},      {0, 0, kPaste, kMax + 1, true},
+      {kMax - 2, 0, kKeys, 2, false},   {kMax, 0, kKeys, 1, true},
+      {kMax, 1, kKeys, 1, false},       {kMax, 0, kRow, 1, true},
+      {kMax - 7, 5, kPaste, 12, false}, {kMax - 7, 5, kPaste, 13, true},
+      {kMax + 9, 0, kKeys, 1, true},    {kMax + 9, 3, kPaste, 2, false}};
+  ShowAndActivate();
+  for (const auto& [before, selected, how, added, refused] : cases) {
+    SCOPED_TRACE(testing::Message() << before << " " << selected << " " << how << " " << added);
+    const std::size_t boxes = platform_.boxes().size();
+    TxtExp()->setPlainText(QString(before, u'1'));
+    TxtExp()->moveCursor(QTextCursor::End);
+    for (int i = 0; i < selected; ++i)
+      TxtExp()->moveCursor(QTextCursor::Left, QTextCursor::KeepAnchor);
+    const QString text(added, u'2');
+    if (how == kPaste) QApplication::clipboard()->setText(text);
+    if (how == kPaste) TxtExp()->paste();
+    if (how == kKeys) QTest::keyClicks(TxtExp(), text);
+    if (how == kRow) QTest::keyClicks(TxtSav(3), text);
+    QApplication::processEvents();
+    EXPECT_EQ(Expression().size(), std::size_t(refused ? before : before - selected + added));
+    EXPECT_EQ(platform_.boxes().size(), boxes + (refused ? 1 : 0));
+    EXPECT_EQ(refused ? LastBox() : too_long, too_long);
+    EXPECT_EQ(Focus(), TxtExp());
+  }
+}
+
+// The command line names at most one calculation file, by its bytes in any encoding; --help
+// and --version answer at once.
 TEST(StartArguments, FileHelpVersionAndMistakes) {
   QCoreApplication::setApplicationName("Numerella");
   QCoreApplication::setApplicationVersion("9.8.7");
   using Kind = StartRequest::Kind;
-  const std::tuple<QStringList, Kind, QString, QString> cases[] = {
+  const std::tuple<std::vector<std::string>, Kind, std::string, QString> cases[] = {
       // + file, part of the text
       {{"numerella"}, Kind::kOpen, "", ""},
       {{"numerella", "conti.nmr"}, Kind::kOpen, "conti.nmr", ""},
+      {{"numerella", "caf\xe9 \xc3\xa8.nmr"}, Kind::kOpen, "caf\xe9 \xc3\xa8.nmr", ""},
       {{"numerella", "--", "-strano.nmr"}, Kind::kOpen, "-strano.nmr", ""},
+      {{"numerella", "-\xc3\xa8"}, Kind::kError, "", "\u00E8"},
       {{"numerella", "--help"}, Kind::kHelp, "", "[file]"},
       {{"numerella", "-h"}, Kind::kHelp, "", "--version"},
       {{"numerella", "--version"}, Kind::kVersion, "", "Numerella 9.8.7\n"},
@@ -324,28 +363,30 @@ TEST(StartArguments, FileHelpVersionAndMistakes) {
       {{"numerella", "--nessuna"}, Kind::kError, "", "nessuna"}};
   for (const auto& [arguments, kind, file, text] : cases) {
     const StartRequest r = ParseStartArguments(arguments);
-    SCOPED_TRACE(arguments.join(' ').toStdString() + " -> " + r.text.toStdString());
+    SCOPED_TRACE(arguments.back() + " -> " + r.text.toStdString());
     EXPECT_EQ(std::tuple(r.kind, r.file), std::tuple(kind, file));
     EXPECT_TRUE(r.text.contains(text));
     EXPECT_EQ(r.text.isEmpty(), text.isEmpty());
   }
 }
 
-// A file named at start-up is read as File > Lettura reads it once the window is on the
-// screen, with the same message when it cannot be opened, and typing goes on in TxtExp.
+// A file named at start-up (a name that is no UTF-8 text here) is read as File > Lettura
+// reads it once the window is on the screen, with the same message when it cannot be opened,
+// and typing goes on in TxtExp.
 TEST_F(WindowTest, AFileNamedAtStartUpIsReadAsLetturaReadsIt) {
   History h = kUnused;
   h[8] = {"1+1", "2"};
   h[9] = {"SQR(2)", "1.414214"};
-  Put(PathOf("conti.nmr"), WriteCalculationFile(h));
-  window_->ReadCalculationFileOnceShown(PathOf("conti.nmr"));
+  const std::string name = QFile::encodeName(folder_.path()).toStdString() + "/conti\xe9.nmr";
+  std::ofstream(name, std::ios::binary) << WriteCalculationFile(h).toStdString();
+  window_->ReadCalculationFileOnceShown(name);
   QApplication::processEvents();
   EXPECT_EQ(Shown(), (Screen{kUnused, "", "", false}));  // not before the window is shown
   ShowAndActivate();
   EXPECT_TRUE(QTest::qWaitFor([&] { return Row(9) == h[9]; }, 1000));
   EXPECT_EQ(Shown(), (Screen{h, "SQR(2)", "1.414214", true}));
   EXPECT_EQ(TxtExp()->textCursor().position(), 6);
-  window_->ReadCalculationFileAt(PathOf("manca.nmr"));
+  window_->ReadCalculationFileAt(name + "x");
   EXPECT_EQ(Shown(), (Screen{h, "SQR(2)", "1.414214", true}));
   EXPECT_EQ(LastBox(), (Box{"File Inesistente", kBoxOkExclamation, "Lettura File"}));
   EXPECT_EQ(Focus(), TxtExp());

@@ -62,9 +62,9 @@ TEST(PlatformFilesTest, SaveReplacesWholeFilesAndFailuresKeepTheOldContent) {
   scripted.FailNextSaves(1);
   EXPECT_FALSE(scripted.SaveAtomically(path, "terza\r\n"));
   EXPECT_FALSE(real.SaveAtomically(dir.filePath(QStringLiteral("manca/x.nmr")), "x"));
-  const std::unique_ptr<QIODevice> file = real.OpenForReading(path);
+  const std::unique_ptr<QIODevice> file = real.OpenForReading(path.toStdString());
   EXPECT_EQ(file ? file->readAll() : "(none)", QByteArray("seconda\r\n"));
-  EXPECT_EQ(real.OpenForReading(dir.filePath(QStringLiteral("nessuno.nmr"))), nullptr);
+  EXPECT_EQ(real.OpenForReading(dir.filePath("nessuno.nmr").toStdString()), nullptr);
 }
 
 TEST(DesktopPlatformTest, ModalReturnsOnceHiddenNoPrinterGivesNoneAndFontsMap) {

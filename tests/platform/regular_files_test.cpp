@@ -231,7 +231,7 @@ TEST(RegularFiles, FifosSocketsDevicesAndFoldersAreNeitherReadNorReplaced) {
     const int fd = OpenRegularForReading(path);
     EXPECT_EQ(fd, -1) << path;
     if (fd >= 0) ::close(fd);
-    EXPECT_EQ(real.OpenForReading(QString::fromStdString(path)), nullptr) << path;
+    EXPECT_EQ(real.OpenForReading(path), nullptr) << path;
   }
   EXPECT_FALSE(watchdog.Stop()) << "opening the FIFO blocked";
   for (const auto& [path, kind] : cases) {

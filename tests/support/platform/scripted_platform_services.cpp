@@ -71,7 +71,7 @@ std::optional<QString> ScriptedPlatformServices::GetSaveFileName(
   return NextFileAnswer({true, title, filters, selected_filter, folder, default_suffix});
 }
 
-std::unique_ptr<QIODevice> ScriptedPlatformServices::OpenForReading(const QString& path) {
+std::unique_ptr<QIODevice> ScriptedPlatformServices::OpenForReading(const std::string& path) {
   if (failing_reads_ > 0) {
     --failing_reads_;
     return nullptr;

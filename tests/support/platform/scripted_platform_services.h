@@ -83,7 +83,7 @@ class ScriptedPlatformServices : public PlatformServices {
                                          const QString& folder,
                                          const QString& default_suffix = QString()) override;
   // Real files (tests use temporary folders), unless told to fail.
-  std::unique_ptr<QIODevice> OpenForReading(const QString& path) override;
+  std::unique_ptr<QIODevice> OpenForReading(const std::string& path) override;
   bool SaveAtomically(const QString& path, const QByteArray& content) override;
   PrintOutcome PrintPage(const std::function<bool(QPagedPaintDevice&)>& paint) override;
 
