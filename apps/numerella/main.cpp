@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <system_error>
 
 #include "main_window/command_line.h"
@@ -18,16 +17,6 @@
 #include "platform/qt_platform_services.h"
 
 namespace {
-
-// Whether the arguments ask only for --help or --version, which need no display.
-bool AsksForTextOnly(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--") break;
-    if (arg == "-h" || arg == "--help" || arg == "-v" || arg == "--version") return true;
-  }
-  return false;
-}
 
 void SetApplicationNames() {
   QCoreApplication::setApplicationName(QStringLiteral("Numerella"));
@@ -63,13 +52,11 @@ std::string AbsoluteName(const std::string& name) {
 int main(int argc, char** argv) {
   // Qt sees only the words before "--"; the ones after it are file names.
   numerella::ProgramArguments arguments(argc, argv);
-  if (AsksForTextOnly(argc, argv)) {
-    // Answered on a terminal without a display: no window system is started.
-    QCoreApplication app(arguments.QtArgc(), arguments.QtArgv());
-    SetApplicationNames();
-    const int status = AnswerWithoutWindow(numerella::ParseStartArguments(arguments.Own()));
-    return status < 0 ? 2 : status;
-  }
+  // Help, the version and mistakes are answered before any window system is started, so
+  // that they need no display.
+  SetApplicationNames();
+  const numerella::StartRequest request = numerella::ParseStartArguments(arguments.Own());
+  if (const int status = AnswerWithoutWindow(request); status >= 0) return status;
   QApplication app(arguments.QtArgc(), arguments.QtArgv());
   // Qt takes the C library's locale from the environment; numbers in formulas and results are
   // always written with "." whatever the desktop's language, so the C numeric rules stay.
@@ -87,9 +74,6 @@ int main(int argc, char** argv) {
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     QApplication::installTranslator(&qt_texts);
   }
-
-  const numerella::StartRequest request = numerella::ParseStartArguments(arguments.Own());
-  if (const int status = AnswerWithoutWindow(request); status >= 0) return status;
 
   numerella::QtPlatformServices platform;
   numerella::FrmMain window(platform);

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window program's command line.
+// The window program's command line, read by hand so that every text it shows is Italian.
 #include "main_window/command_line.h"
 
-#include <QByteArray>
-#include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QStringList>
+#include <array>
 #include <string_view>
 
 namespace numerella {
@@ -28,55 +26,104 @@ std::vector<std::string> ProgramArguments::Own() const {
 
 namespace {
 
-// The words as the parser reads them. A word that may be a file name becomes one character
-// per byte (Latin-1), so that the name comes back with exactly the bytes it had, whatever
-// their encoding; an option is decoded as the system encodes text, so that a mistyped one is
-// shown as it was typed.
-QStringList ParserWords(const std::vector<std::string>& arguments) {
-  QStringList words;
-  bool options_ended = false;
-  for (const std::string& word : arguments) {
-    const QByteArray bytes = QByteArray::fromStdString(word);
-    const bool option = !options_ended && word.size() > 1 && word.front() == '-';
-    if (word == "--") options_ended = true;
-    words << (option ? QString::fromLocal8Bit(bytes) : QString::fromLatin1(bytes));
+// The options of Qt's windowing and widget layers, with one dash or two, and whether the
+// next word is their value ("-style fusion"; "-style=fusion" carries it in the same word).
+struct QtOption {
+  std::string_view name;
+  bool takes_value;
+};
+constexpr std::array kQtOptions = {QtOption{"platform", true},
+                                   QtOption{"platformpluginpath", true},
+                                   QtOption{"platformtheme", true},
+                                   QtOption{"plugin", true},
+                                   QtOption{"qwindowgeometry", true},
+                                   QtOption{"qwindowicon", true},
+                                   QtOption{"qwindowtitle", true},
+                                   QtOption{"session", true},
+                                   QtOption{"style", true},
+                                   QtOption{"stylesheet", true},
+                                   QtOption{"display", true},
+                                   QtOption{"geometry", true},
+                                   QtOption{"name", true},
+                                   QtOption{"title", true},
+                                   QtOption{"reverse", false},
+                                   QtOption{"widgetcount", false},
+                                   QtOption{"nograb", false},
+                                   QtOption{"dograb", false},
+                                   QtOption{"qmljsdebugger", false}};
+
+// The Qt option a word names (nullptr when it is none).
+const QtOption* QtOptionOf(std::string_view word) {
+  if (word.size() < 2 || word[0] != '-') return nullptr;
+  word.remove_prefix(word[1] == '-' ? 2 : 1);
+  word = word.substr(0, word.find('='));
+  for (const QtOption& option : kQtOptions) {
+    if (option.name == word) return &option;
   }
-  return words;
+  return nullptr;
+}
+
+QString HelpText() {
+  return QStringLiteral(
+      "Uso: numerella [opzioni] [--] [file]\n"
+      "\n"
+      "Calcolatrice scientifica: calcola formule con funzioni intrinseche e statistiche.\n"
+      "\n"
+      "Opzioni:\n"
+      "  -h, --help     Mostra questo aiuto ed esce.\n"
+      "  -v, --version  Mostra la versione ed esce.\n"
+      "  --             Fine delle opzioni: la parola che segue \u00E8 il file, anche se\n"
+      "                 comincia con \"-\".\n"
+      "\n"
+      "Argomenti:\n"
+      "  file           File di calcolo (.nmr) da leggere all'avvio.\n"
+      "\n"
+      "Prima di \"--\" valgono anche le opzioni standard di Qt (per esempio -platform,\n"
+      "-style, -reverse).\n");
+}
+
+StartRequest Mistake(const QString& text) {
+  StartRequest request;
+  request.kind = StartRequest::Kind::kError;
+  request.text = text;
+  return request;
 }
 
 }  // namespace
 
 StartRequest ParseStartArguments(const std::vector<std::string>& arguments) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("Calcolatrice scientifica: calcola formule con funzioni intrinseche e "
-                     "statistiche."));
-  // Qt's own --help and --version come with English descriptions; these are the same options.
-  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                QStringLiteral("Mostra questo aiuto ed esce."));
-  const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                   QStringLiteral("Mostra la versione ed esce."));
-  parser.addOption(help);
-  parser.addOption(version);
-  parser.addPositionalArgument(QStringLiteral("file"),
-                               QStringLiteral("File di calcolo (.nmr) da leggere all'avvio."),
-                               QStringLiteral("[file]"));
   StartRequest request;
-  if (!parser.parse(ParserWords(arguments))) {
-    request.kind = StartRequest::Kind::kError;
-    request.text = parser.errorText();
-  } else if (parser.isSet(help)) {
-    request.kind = StartRequest::Kind::kHelp;
-    request.text = parser.helpText();
-  } else if (parser.isSet(version)) {
-    request.kind = StartRequest::Kind::kVersion;
+  std::vector<std::string> files;
+  bool options_ended = false;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& word = arguments[i];
+    if (options_ended || word.size() < 2 || word.front() != '-') {
+      files.push_back(word);  // a name keeps its bytes, whatever their encoding
+    } else if (word == "--") {
+      options_ended = true;
+    } else if (word == "-h" || word == "--help") {
+      if (request.kind == StartRequest::Kind::kOpen) request.kind = StartRequest::Kind::kHelp;
+    } else if (word == "-v" || word == "--version") {
+      if (request.kind == StartRequest::Kind::kOpen) request.kind = StartRequest::Kind::kVersion;
+    } else if (const QtOption* qt = QtOptionOf(word); qt != nullptr) {
+      // Left for the application object, which takes it (and its value) itself.
+      if (qt->takes_value && word.find('=') == std::string::npos) ++i;
+    } else {
+      // An option is shown as the system encodes text, so that it reads as it was typed.
+      return Mistake(
+          QStringLiteral("opzione sconosciuta: %1 (l'uso: numerella --help)")
+              .arg(QString::fromLocal8Bit(word.data(), static_cast<qsizetype>(word.size()))));
+    }
+  }
+  if (request.kind == StartRequest::Kind::kHelp) {
+    request.text = HelpText();
+  } else if (request.kind == StartRequest::Kind::kVersion) {
     request.text = QCoreApplication::applicationName() + QLatin1Char(' ') +
                    QCoreApplication::applicationVersion() + QLatin1Char('\n');
-  } else if (parser.positionalArguments().size() > 1) {
-    request.kind = StartRequest::Kind::kError;
-    request.text = QStringLiteral("Si pu\u00F2 leggere un solo file di calcolo.");
-  } else if (!parser.positionalArguments().isEmpty()) {
-    request.file = parser.positionalArguments().front().toLatin1().toStdString();
+  } else if (files.size() > 1) {
+    return Mistake(QStringLiteral("Si pu\u00F2 leggere un solo file di calcolo."));
+  } else if (!files.empty()) {
+    request.file = files.front();
   }
   return request;
 }

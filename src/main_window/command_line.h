@@ -42,7 +42,9 @@ class ProgramArguments {
 };
 
 // Reads the arguments (the program's name first), as raw bytes. The application's name and
-// version must be set already: --help and --version show them.
+// version must be set already: --help and --version show them. Every text is Italian. Qt's
+// own options (with their values) are passed over, so that the arguments can be read before
+// the application object takes them: help and mistakes then need no display.
 StartRequest ParseStartArguments(const std::vector<std::string>& arguments);
 
 }  // namespace numerella

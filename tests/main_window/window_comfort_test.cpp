@@ -356,11 +356,12 @@ TEST(StartArguments, FileHelpVersionAndMistakes) {
       {{"numerella", "caf\xe9 \xc3\xa8.nmr"}, Kind::kOpen, "caf\xe9 \xc3\xa8.nmr", ""},
       {{"numerella", "--", "-strano.nmr"}, Kind::kOpen, "-strano.nmr", ""},
       {{"numerella", "-\xc3\xa8"}, Kind::kError, "", "\u00E8"},
-      {{"numerella", "--help"}, Kind::kHelp, "", "[file]"},
+      {{"numerella", "--help"}, Kind::kHelp, "", "Uso: numerella [opzioni] [--] [file]"},
+      {{"numerella", "-style", "x", "--reverse"}, Kind::kOpen, "", ""},
       {{"numerella", "-h"}, Kind::kHelp, "", "--version"},
       {{"numerella", "--version"}, Kind::kVersion, "", "Numerella 9.8.7\n"},
       {{"numerella", "a.nmr", "b.nmr"}, Kind::kError, "", "un solo file"},
-      {{"numerella", "--nessuna"}, Kind::kError, "", "nessuna"}};
+      {{"numerella", "--nessuna"}, Kind::kError, "", "opzione sconosciuta: --nessuna"}};
   for (const auto& [arguments, kind, file, text] : cases) {
     const StartRequest r = ParseStartArguments(arguments);
     SCOPED_TRACE(arguments.back() + " -> " + r.text.toStdString());
