@@ -13,6 +13,8 @@ namespace {
 
 // Rows shown before the list scrolls.
 constexpr int kVisibleRows = 8;
+// Pixels added to a row's text in width and height.
+constexpr int kRowPadding = 6;
 
 // The card's bytes as the glyphs it shows (the gamma sign, the superscript two).
 QString Glyphs(std::string_view bytes) { return Cp437ToQString(bytes); }
@@ -21,7 +23,9 @@ QString Glyphs(std::string_view bytes) { return Cp437ToQString(bytes); }
 // window manager, in the font of the box it helps (windows do not take their owner's font).
 void MakeFloating(QWidget* widget, const QWidget* owner) {
   widget->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
-  widget->setFont(owner->font());
+  QFont font = owner->font();
+  font.setResolveMask(QFont::AllPropertiesResolved);  // an inherited font counts as unset
+  widget->setFont(font);
   widget->setAttribute(Qt::WA_ShowWithoutActivating);
   widget->setFocusPolicy(Qt::NoFocus);
 }
@@ -53,9 +57,12 @@ void CompletionList::ShowFunctions(const NameCompletion& completion,
     clear();
     for (const int f : completion.functions) {
       const FunctionHelp& help = FunctionHelps()[f];
-      auto* item = new QListWidgetItem(
-          Glyphs(help.call) + QStringLiteral("  ") + Glyphs(help.description), this);
+      const QString text = Glyphs(help.call) + QStringLiteral("  ") + Glyphs(help.description);
+      auto* item = new QListWidgetItem(text, this);
       item->setData(Qt::UserRole, f);
+      // Room below the text, so that the next row does not cover the underscores of names.
+      item->setSizeHint(QSize(fontMetrics().horizontalAdvance(text) + kRowPadding,
+                              fontMetrics().height() + kRowPadding));
     }
     setCurrentRow(0);
     const int rows = std::min(count(), kVisibleRows);
@@ -81,8 +88,10 @@ CallHintLabel::CallHintLabel(QWidget* parent) : QLabel(parent) {
   setObjectName(QStringLiteral("SuggerimentoArgomenti"));
   MakeFloating(this, parent);
   setTextFormat(Qt::RichText);
-  setForegroundRole(QPalette::ToolTipText);
-  setBackgroundRole(QPalette::ToolTipBase);
+  // The window's own colours: desktop themes do not all give tooltips dark colours with
+  // their dark windows.
+  setForegroundRole(QPalette::WindowText);
+  setBackgroundRole(QPalette::Window);
   setAutoFillBackground(true);
   setFrameShape(QFrame::Box);
   setMargin(2);

@@ -21,6 +21,8 @@ namespace {
 constexpr int kUnderlineTag = QTextFormat::UserProperty + 1;
 // An error part longer than this is cut in the description screen readers read.
 constexpr std::size_t kDescribedErrorLength = 24;
+// Backgrounds darker than this (HSL lightness, 0 to 255) count as dark.
+constexpr int kDarkLightness = 128;
 
 bool TypesCharacter(const QKeyEvent* key) {
   constexpr auto kCommand = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
@@ -83,7 +85,7 @@ void TypingHelp::Paused() {
     preview_current_ = true;
     ShowPreview();
   }
-  ShowUnderline(true);
+  ShowUnderline(!list_->isVisible());  // a name being completed is no error yet
 }
 
 void TypingHelp::ShowPreview() {
@@ -137,7 +139,9 @@ void TypingHelp::ShowUnderline(bool show) {
     mark.cursor.setPosition(start);
     mark.cursor.setPosition(start + length, QTextCursor::KeepAnchor);
     mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-    mark.format.setUnderlineColor(QColor(Qt::red));
+    // Red, lighter on a dark background so that it stands out as much as on a light one.
+    const bool dark = box_->palette().color(QPalette::Base).lightness() < kDarkLightness;
+    mark.format.setUnderlineColor(dark ? QColor(255, 110, 110) : QColor(Qt::red));
     mark.format.setProperty(kUnderlineTag, true);
     selections.append(mark);
   }
@@ -202,6 +206,7 @@ bool TypingHelp::HandleListKey(const QKeyEvent* key) {
   switch (key->key()) {
     case Qt::Key_Escape:
       list_->hide();
+      if (!pause_->isActive()) ShowUnderline(true);
       return true;
     case Qt::Key_Tab:
     case Qt::Key_Return:
