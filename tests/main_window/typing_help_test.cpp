@@ -66,10 +66,7 @@ class TypingHelpTest : public WindowTest {
         QAccessible::uniqueId(QAccessible::queryAccessibleInterface(List())));
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(List());
     for (int i = 0; i < list->childCount(); ++i) {
-      names << list->child(i)->text(QAccessible::Name).section('(', 0, 0);
-      std::cerr << "child " << i << " role " << list->child(i)->role() << " name "
-                << list->child(i)->text(QAccessible::Name).toStdString() << " valid "
-                << list->child(i)->isValid() << "\n";
+      names << list->child(i)->text(QAccessible::Name).section('(', 0, 0);  // the row's name
     }
     return names.join(' ');
   }
