@@ -213,6 +213,22 @@ if message:
     except (OSError, KeyError, ValueError):
         pass
 
+typing = load_if_there("typing_help.json")
+if typing:
+    print("\n## A keystroke in the expression box (µs of CPU per key)\n")
+    print("The screen-free work of one key with the typing help: the formula run for its "
+          "preview (or its first error), the names to complete and the call the cursor is in "
+          "(`bench/typing_help_bench.cpp`, median of nine repetitions). *Compiles*: terms "
+          "`ABS(SIN(COS(0.5)))` spread with blanks to the length (at most 100 numbers); *fails*: "
+          "`1+1+...`, past the 100-operand limit (or an unknown name). In the window the preview "
+          "is computed at every key up to 4,096 characters and after the pause beyond; the "
+          "whole keystroke, painted, is in the window's table below.\n")
+    print("| length | compiles | fails |\n|---:|---:|---:|")
+    cpu = {b["run_name"].split("/min_time")[0]: b["cpu_time"] for b in medians(typing)}
+    for length in (20, 1000, 32767):
+        print(f"| {length:,} | {cpu.get(f'BM_KeystrokeCompiling/{length}', float('nan')):.2f} | "
+              f"{cpu.get(f'BM_KeystrokeFailing/{length}', float('nan')):.2f} |")
+
 if window != "none":
     print("\n## The window (offscreen)\n")
     print("| measurement | value |\n|---|---:|")
@@ -223,6 +239,10 @@ if window != "none":
         "rss_after_1000_calculations_KiB": ("resident memory after 1,000 calculations", "KiB"),
         "rss_after_10000_calculations_KiB": ("resident memory after 10,000 calculations", "KiB"),
         "window_calculation_us": ("one calculation in the window, with its dialogs answered", "µs"),
+        "keystroke_20_chars_ms": ("keystroke, painted, in a 20-character formula", "ms"),
+        "keystroke_1000_chars_ms": ("keystroke, painted, in a 1,000-character formula", "ms"),
+        "keystroke_32767_chars_ms": ("keystroke, painted, in a 32,767-character formula", "ms"),
+        "keystroke_64KiB_ms": ("keystroke, painted, in a 64 KiB formula", "ms"),
     }
     for item in window.split():
         key, value = item.split("=")

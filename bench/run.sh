@@ -88,6 +88,11 @@ if [[ -x "$build/bin/message_window_bench" ]]; then
     --benchmark_report_aggregates_only=true --benchmark_out="$out/message_window.json" \
     --benchmark_out_format=json | tee "$out/message_window.txt"
 fi
+if [[ -x "$build/bin/typing_help_bench" ]]; then
+  "$build/bin/typing_help_bench" --benchmark_repetitions=9 --benchmark_min_time=0.05 \
+    --benchmark_report_aggregates_only=true --benchmark_out="$out/typing_help.json" \
+    --benchmark_out_format=json
+fi
 python3 bench/report.py "$out" "$plain" "$json" "$start" "$window" >docs/performance.md
 gnuplot -e "datafile='$out/scaling.dat'; outfile='docs/compiler-scaling.png'" bench/scaling.gp
 echo "wrote docs/performance.md and docs/compiler-scaling.png"

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "main_window/entry_boxes.h"
+#include "main_window/typing_help.h"
 #include "platform/latin1.h"
 #include "platform/platform_fonts.h"
 #include "platform/platform_services.h"
@@ -93,6 +94,7 @@ void FrmMain::CreateControls() {
   }
   PaintHistoryRows();
   NameControlsForScreenReaders();
+  new TypingHelp(txt_exp_);  // preview, error underline and completion; owned by the box
 }
 
 void FrmMain::CreateMenus() {
