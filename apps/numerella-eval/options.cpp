@@ -10,8 +10,9 @@ namespace numerella::cli {
 const char kUsage[] =
     "usage: numerella-eval [OPTION]... [FORMULA | -f FILE | -]...\n"
     "  Computes each FORMULA and each line of each FILE, in the order given; with none of\n"
-    "  them, each line of standard input. A lone - and the FILE - are standard input;\n"
-    "  at a terminal, end the input with Ctrl+D.\n"
+    "  them, each line of standard input. A lone - and the FILE - are standard input.\n"
+    "  At a terminal, lines are edited with a prompt, history (Up/Down) and Tab completion\n"
+    "  of function names; Ctrl+D ends the input.\n"
     "  -f, --file FILE     read formulas from FILE, one per line\n"
     "      --listing       show the compiler's check listing when a formula does not compile\n"
     "      --formula       each formula is a whole text head@variables@parameters@constants@expr\n"
