@@ -12,7 +12,7 @@
 #include <optional>
 #include <utility>
 
-#include "calculation/calculation.h"
+#include "main_window/calculation_file.h"
 #include "main_window/entry_boxes.h"
 #include "main_window/frm_main.h"
 #include "message_window/mod_msg.h"
@@ -37,12 +37,6 @@ class MessageBoxNotices : public NoticeSink {
   QWidget* owner_;
 };
 
-std::string TrimBlanks(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // "All files" is "*": on this desktop "*.*" would hide every file without an extension,
 // among them calculation files saved under a bare name.
 const QStringList& FileFilters() {
@@ -57,8 +51,8 @@ constexpr int kCalculationFilesFilter = 1;  // the second entry is selected at f
 void FrmMain::RunCalculation() {
   const std::string formula = txt_exp_->Formula();
   MessageBoxNotices notices(platform_, this);
-  const CalculationOutcome outcome =
-      RunFormula(compiler_, formula, mnu_ser_lis_->isChecked(), &notices);
+  const CalculationOutcome& outcome =
+      calculator_.RunTyped(formula, mnu_ser_lis_->isChecked(), &notices);
   switch (outcome.kind) {
     case CalculationOutcome::Kind::kBlank:
       break;
@@ -66,26 +60,23 @@ void FrmMain::RunCalculation() {
       ShowMessageWindow(platform_, this, "Numerella", outcome.message, kIconExclamation, 1,
                         {"", "&Continua"});
       BackToExpression();
-      ShowCompileErrorPlace();
+      ShowCompileErrorPlace(outcome.error_place);
       return;
     case CalculationOutcome::Kind::kEvalFailed:
       platform_.ShowMessageBox(this, kEvalErrorText, kBoxOk, "NUMERELLA");
       break;
     case CalculationOutcome::Kind::kResult:
       lbl_val_->SetResult(FromBytes(outcome.result_text));
-      ShiftHistory(TrimBlanks(formula), TrimBlanks(outcome.result_text));
+      history_.Push(formula, outcome.result_text);  // the next Up starts from the newest row
+      ShowHistory();
       mnu_fil_scr_->setEnabled(true);
-      recall_row_ = kHistoryRows;  // the next Up starts again from the newest row
       break;
   }
   BackToExpression();
 }
 
-void FrmMain::ShowCompileErrorPlace() {
-  // The compiler reports places in the compile text, whose typed formula follows the header
-  // "y@ @ @ @"; it counts Latin-1 bytes, the box characters, which are the same.
-  constexpr std::size_t kTypedFormulaStart = sizeof("y@ @ @ @") - 1;
-  const std::optional<TextSpan> place = compiler_.ErrorSpanFrom(kTypedFormulaStart);
+void FrmMain::ShowCompileErrorPlace(const std::optional<TextSpan>& place) {
+  // The place counts Latin-1 bytes of the typed formula, the box characters, which are the same.
   if (!place) {
     txt_exp_->moveCursor(QTextCursor::End);
     return;
@@ -93,17 +84,6 @@ void FrmMain::ShowCompileErrorPlace() {
   constexpr std::size_t kMost = std::numeric_limits<int>::max();
   txt_exp_->SelectPart(static_cast<int>(std::min(place->offset, kMost)),
                        static_cast<int>(std::min(place->length, kMost)));
-}
-
-void FrmMain::ShiftHistory(const std::string& formula, const std::string& result) {
-  for (int i = 0; i + 1 < kHistoryRows; ++i) {
-    txt_sav_[i]->setText(txt_sav_[i + 1]->text());
-    txt_sav_[i]->setCursorPosition(0);
-    lbl_sav_[i]->SetResult(lbl_sav_[i + 1]->text());
-  }
-  txt_sav_[kHistoryRows - 1]->setText(FromBytes(formula));
-  txt_sav_[kHistoryRows - 1]->setCursorPosition(0);
-  lbl_sav_[kHistoryRows - 1]->SetResult(FromBytes(result));
 }
 
 void FrmMain::ReadCalculationFileCommand() {
@@ -120,12 +100,11 @@ void FrmMain::ReadCalculationFileAt(const QString& path) {
     BackToExpression();
     return;
   }
-  const History history = ReadCalculationFile(*file);
+  history_.Load(ReadCalculationFile(*file));
   file.reset();
-  ShowHistory(history);
-  const HistoryRow& newest = history[kHistoryRows - 1];
+  ShowHistory();
+  const HistoryRow& newest = history_.Rows().back();
   PutIntoExpression(FromBytes(newest.formula));  // typing goes on where the file left off
-  recall_row_ = kHistoryRows;
   lbl_val_->SetResult(FromBytes(newest.result));
   mnu_fil_scr_->setEnabled(true);
   BackToExpression();

@@ -108,7 +108,7 @@ TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
       }
       EXPECT_EQ(captions, QStringList{"&Continua"});
       EXPECT_EQ(platform_.modals().back().title, "Numerella");
-      const std::string listing = window_->compiler().CompileListing();
+      const std::string listing = window_->calculator().CompileListing();
       EXPECT_EQ(listing == "***Errori di Compilazione", !after_success) << listing;
       EXPECT_EQ(listing.find('\r') != std::string::npos, after_success) << listing;
     }
