@@ -29,7 +29,7 @@ class MessageBoxNotices : public NoticeSink {
   MessageBoxNotices(PlatformServices& platform, QWidget* owner)
       : platform_(platform), owner_(owner) {}
   void Notice(std::string_view text, std::string_view title) override {
-    platform_.ShowMessageBox(owner_, std::string(text), kBoxOk, std::string(title));
+    platform_.ShowMessageBox(owner_, std::string(text), BoxStyle::kOk, std::string(title));
   }
 
  private:
@@ -63,7 +63,7 @@ void FrmMain::RunCalculation() {
       ShowCompileErrorPlace(outcome.error_place);
       return;
     case CalculationOutcome::Kind::kEvalFailed:
-      platform_.ShowMessageBox(this, kEvalErrorText, kBoxOk, "NUMERELLA");
+      platform_.ShowMessageBox(this, kEvalErrorText, BoxStyle::kOk, "NUMERELLA");
       break;
     case CalculationOutcome::Kind::kResult:
       lbl_val_->SetResult(FromBytes(outcome.result_text));
@@ -96,7 +96,7 @@ void FrmMain::ReadCalculationFileAt(const QString& path) {
   std::unique_ptr<QIODevice> file;
   if (!path.isEmpty()) file = platform_.OpenForReading(path);
   if (!file) {
-    platform_.ShowMessageBox(this, "File Inesistente", kBoxOkExclamation, "Lettura File");
+    platform_.ShowMessageBox(this, "File Inesistente", BoxStyle::kOkExclamation, "Lettura File");
     BackToExpression();
     return;
   }
@@ -145,7 +145,7 @@ void FrmMain::WriteCalculationFileCommand() {
   // The file is replaced as a whole or not at all: a failed write keeps what it held.
   if (!path || path->isEmpty() ||
       !platform_.SaveAtomically(*path, WriteCalculationFile(CurrentHistory()))) {
-    platform_.ShowMessageBox(this, "Errore di Specificazione del File", kBoxOkExclamation,
+    platform_.ShowMessageBox(this, "Errore di Specificazione del File", BoxStyle::kOkExclamation,
                              "Lettura File");
   }
   BackToExpression();

@@ -347,7 +347,7 @@ TEST_F(WindowTest, AFileNamedAtStartUpIsReadAsLetturaReadsIt) {
   EXPECT_EQ(TxtExp()->textCursor().position(), 6);
   window_->ReadCalculationFileAt(PathOf("manca.nmr"));
   EXPECT_EQ(Shown(), (Screen{h, "SQR(2)", "1.414214", true}));
-  EXPECT_EQ(LastBox(), (Box{"File Inesistente", kBoxOkExclamation, "Lettura File"}));
+  EXPECT_EQ(LastBox(), (Box{"File Inesistente", BoxStyle::kOkExclamation, "Lettura File"}));
   EXPECT_EQ(Focus(), TxtExp());
 }
 

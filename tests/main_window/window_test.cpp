@@ -34,11 +34,12 @@ TEST(MainWindowLayout, ExitButtonUnderCalculateWithTheLayoutsMargins) {
   const std::int32_t cases[][2] = {{120, 180}, {96, 240}, {150, 150}};  // cw, ch
   for (const auto& [cw, ch] : cases) {
     const MainWindowLayout l = ComputeMainWindowLayout(cw, ch);
-    EXPECT_EQ(l.exit, (TwipRect{32.0 * cw, l.expression.top + 3.5 * ch + cw, 15.0 * cw, 1.3 * ch}))
-        << cw << " x " << ch;
-    EXPECT_EQ(l.exit.left + l.exit.width + cw, l.client_width);  // right margin cw
-    EXPECT_EQ(l.exit.top + l.exit.height + cw, l.area_height);   // bottom margin cw
-    EXPECT_EQ(l.client_height, 3.5 * ch + l.history_height + 3.0 * cw);
+    SCOPED_TRACE(std::to_string(cw) + " x " + std::to_string(ch));
+    EXPECT_EQ(std::tuple(l.exit.left, l.exit.width, l.exit.height),
+              std::tuple(l.calculate.left, l.calculate.width, l.calculate.height));
+    EXPECT_EQ(l.exit.top, l.calculate.top + l.calculate.height + cw);  // a gap of cw above
+    EXPECT_EQ(l.exit.left + l.exit.width + cw, l.client_width);        // right margin cw
+    EXPECT_EQ(l.exit.top + l.exit.height + cw, l.area_height);         // bottom margin cw
   }
 }
 
@@ -71,7 +72,7 @@ TEST_F(WindowTest, RunsShiftTheHistory) {
   for (int i = 0; i < kHistoryRows; ++i) EXPECT_EQ(Row(i), cases[i + 1]) << i;
   EXPECT_TRUE(platform_.boxes().empty() && platform_.modals().empty());
   Run("C_X2(1E+9,1E+9)");  // and the run still completes
-  EXPECT_EQ(LastBox(), (Box{"Errori nel Calcolo della Funzione", kBoxOk, "D_X2"}));
+  EXPECT_EQ(LastBox(), (Box{"Errori nel Calcolo della Funzione", BoxStyle::kOk, "D_X2"}));
   EXPECT_EQ(Row(9).formula, "C_X2(1E+9,1E+9)");
 }
 
@@ -99,7 +100,7 @@ TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
       EXPECT_EQ(platform_.modals().size(), modals + (compile_failure ? 1 : 0));
       EXPECT_EQ(platform_.boxes().size(), boxes + (compile_failure ? 0 : 1));
       if (!compile_failure) {
-        EXPECT_EQ(LastBox(), (Box{"Errore di Esecuzione", kBoxOk, "NUMERELLA"}));
+        EXPECT_EQ(LastBox(), (Box{"Errore di Esecuzione", BoxStyle::kOk, "NUMERELLA"}));
         continue;
       }
       QStringList captions;  // of the buttons the message window showed
@@ -194,7 +195,7 @@ TEST_F(WindowTest, FailedFileCommandsChangeNothing) {
     platform_.FailNextSaves(fail && save ? 1 : 0);
     save ? Write(answer) : Read(answer);
     EXPECT_EQ(LastBox(), (Box{save ? "Errore di Specificazione del File" : "File Inesistente",
-                              kBoxOkExclamation, "Lettura File"}));
+                              BoxStyle::kOkExclamation, "Lettura File"}));
     EXPECT_EQ(Contents(old), "\"old content\"\r\n");
     EXPECT_EQ(Shown(), before);
   }

@@ -30,11 +30,12 @@ struct PressPrint : numerella::QtPlatformServices {
     QApplication::processEvents();
     dialog.findChild<QPushButton*>(QStringLiteral("CmdMsg2"))->click();
   }
-  int ShowMessageBox(QWidget* /*owner*/, const std::string& text, int /*style*/,
-                     const std::string& /*title*/) override {
+  numerella::BoxAnswer ShowMessageBox(QWidget* /*owner*/, const std::string& text,
+                                      numerella::BoxStyle /*style*/,
+                                      const std::string& /*title*/) override {
     ++boxes;
     std::fprintf(stderr, "message box: %s\n", text.c_str());
-    return numerella::kAnswerNo;
+    return numerella::BoxAnswer::kNo;
   }
 };
 
