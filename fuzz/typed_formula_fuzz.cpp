@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const CalculationOutcome o = RunFormula(compiler, formula, listing);
   if (o.kind != CalculationOutcome::Kind::kBlank) {
     fuzz::CheckCompiled(o.program);
-    fuzz::CheckErrorSpan(compiler, formula.size() + 8, o.program.CompileFlag, listing);
-    fuzz::CheckRecorded(std::string("y@ @ @ @") + formula, listing);
+    fuzz::CheckErrorSpan(compiler, o.compile_text.size(), o.program.CompileFlag, listing);
+    fuzz::CheckRecorded(o.compile_text, listing);
   }
   if (o.kind == CalculationOutcome::Kind::kResult) fuzz::CheckResultText(o.result_text);
   if (o.kind == CalculationOutcome::Kind::kCompileFailed) {

@@ -28,7 +28,7 @@ class NoticeList : public NoticeSink {
   std::vector<std::string> titles, texts;
 };
 
-// Runs formulas with the options' settings. Each runner has its own compiler, so one runner
+// Runs formulas with the options' settings. Each runner has its own calculator, so one runner
 // serves one thread.
 class FormulaRunner {
  public:
@@ -46,18 +46,15 @@ class FormulaRunner {
                    const std::function<TextSpan(TextSpan)>& to_input);
 
  private:
-  // Computes into outcome_, whose memory is reused from one formula to the next.
+  // Computes one formula; the outcome stays until the next.
   const CalculationOutcome& Compute(std::string_view formula);
-  // Where the first compile error lies in the formula, after Compute.
-  std::optional<TextSpan> ErrorPosition(const CalculationOutcome& outcome) const;
   void AppendJson(const CalculationOutcome& outcome, std::optional<TextSpan> error_position,
                   std::string& out);
   void AppendPlain(const CalculationOutcome& outcome, std::string& out, std::string& err);
 
   const Options& options_;
-  Compiler compiler_;
+  Calculator calculator_;
   NoticeList notices_;
-  CalculationOutcome outcome_;
 };
 
 // Whether an outcome counts as a failure for the exit status.

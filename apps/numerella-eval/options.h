@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "calculation/calculation.h"
+
 namespace numerella::cli {
 
 // Exit statuses. A write error ends the run at once; a read error is reported and the run
@@ -18,10 +20,8 @@ enum ExitStatus : int {
   kWriteError = 4,  // standard output could not be written
 };
 
-struct Let {
-  std::string name;
-  double value;
-};
+// A --let: a value for a declared variable or parameter.
+using Let = NamedValue;
 
 // Where formulas come from, in command-line order.
 struct Source {

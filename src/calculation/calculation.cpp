@@ -13,8 +13,6 @@
 namespace numerella {
 namespace {
 
-constexpr char kCompileHeader[] = "y@ @ @ @";
-
 bool IsBlank(std::string_view text) {
   return text.find_first_not_of(' ') == std::string_view::npos;
 }
@@ -25,6 +23,7 @@ void Reset(CalculationOutcome& out) {
   out.result_text.clear();
   out.message.clear();
   out.compile_text.clear();
+  out.error_place.reset();
   CompiledProgram& p = out.program;
   p.VarCount = 0;
   p.ParCount = 0;
@@ -47,9 +46,10 @@ void BindRegisters(const CompiledProgram& program, std::vector<Value>& registers
   }
 }
 
-// Compiles out.compile_text and, when that succeeds, binds, evaluates and formats.
+// Compiles out.compile_text and, when that succeeds, binds, evaluates and formats. The text
+// that was run starts at run_start in the compile text.
 void CompileAndRun(Compiler& compiler, bool listing, const std::vector<Binding>& bindings,
-                   NoticeSink* notices, CalculationOutcome& out) {
+                   NoticeSink* notices, std::size_t run_start, CalculationOutcome& out) {
   CompiledProgram& p = out.program;
   // Room for the value table of a typical formula, so that the compiler's table does not
   // need a second allocation after the two entries a failed compilation leaves.
@@ -63,6 +63,7 @@ void CompileAndRun(Compiler& compiler, bool listing, const std::vector<Binding>&
     // A blank listing is replaced by the generic text, which then stays the listing.
     if (IsBlank(compiler.CompileListing())) compiler.SetCompileListing(kCompileErrorsText);
     out.message = compiler.CompileListing();
+    out.error_place = compiler.ErrorSpanFrom(run_start);
     return;
   }
   for (const Binding& b : bindings) {
@@ -82,23 +83,66 @@ void CompileAndRun(Compiler& compiler, bool listing, const std::vector<Binding>&
   WriteResultText(out.value, out.result_text);
 }
 
+// The names declared in a declaration section, blanks removed, in their order.
+std::vector<std::string_view> DeclaredNames(std::string_view section, std::string& unblanked) {
+  unblanked.assign(section);
+  std::erase(unblanked, ' ');
+  std::vector<std::string_view> names;
+  if (unblanked.empty()) return names;
+  const std::string_view text = unblanked;
+  std::size_t start = 0;
+  for (std::size_t comma; (comma = text.find(',', start)) != std::string_view::npos;
+       start = comma + 1) {
+    names.push_back(text.substr(start, comma - start));
+  }
+  names.push_back(text.substr(start));
+  return names;
+}
+
 }  // namespace
+
+std::string CompileTextOf(std::string_view formula) {
+  std::string text(kTypedFormulaHead);
+  text.append(formula);
+  return text;
+}
+
+std::vector<Binding> BindingsByName(std::string_view compile_text,
+                                    const std::vector<NamedValue>& values) {
+  std::vector<Binding> out;
+  const std::optional<FormulaSections> sections = SplitFormulaSections(compile_text);
+  if (values.empty() || !sections) return out;
+  // The ValueTable numbers the variables from 1, then the parameters.
+  std::string variable_text, parameter_text;
+  std::vector<std::string_view> slots = DeclaredNames((*sections)[1], variable_text);
+  const std::vector<std::string_view> parameters = DeclaredNames((*sections)[2], parameter_text);
+  slots.insert(slots.end(), parameters.begin(), parameters.end());
+  for (const NamedValue& named : values) {
+    for (std::size_t k = 0; k < slots.size(); ++k) {
+      if (slots[k] == named.name) {
+        out.push_back({static_cast<int>(k) + 1, named.value});
+        break;
+      }
+    }
+  }
+  return out;
+}
 
 void RunCompileText(Compiler& compiler, std::string_view compile_text, bool listing,
                     const std::vector<Binding>& bindings, NoticeSink* notices,
                     CalculationOutcome& out) {
   Reset(out);
   out.compile_text.assign(compile_text);
-  CompileAndRun(compiler, listing, bindings, notices, out);
+  CompileAndRun(compiler, listing, bindings, notices, 0, out);
 }
 
 void RunFormula(Compiler& compiler, std::string_view formula, bool listing, NoticeSink* notices,
                 CalculationOutcome& out) {
   Reset(out);
   if (IsBlank(formula)) return;
-  out.compile_text.assign(kCompileHeader);
+  out.compile_text.assign(kTypedFormulaHead);
   out.compile_text.append(formula);
-  CompileAndRun(compiler, listing, {}, notices, out);
+  CompileAndRun(compiler, listing, {}, notices, kTypedFormulaHead.size(), out);
 }
 
 CalculationOutcome RunCompileText(Compiler& compiler, std::string_view compile_text, bool listing,

@@ -13,32 +13,35 @@ namespace numerella::compile_detail {
 
 // What the reading needs to know about a character, looked up in one table.
 enum CharClass : std::uint8_t {
-  kStandsAlone = 1,   // "-#()^*/+,": a symbol of its own where an operand could start
-  kEndsOperand = 2,   // "^)*/,": ends an operand ("+" and "-" depend on what precedes them)
+  kStandsAlone = 1,   // the operators and "#(),": a symbol of its own where an operand could start
+  kEndsOperand = 2,   // the operators that are no sign, ")" and ",": end an operand ("+" and
+                      // "-" depend on what precedes them)
   kStartsNumber = 4,  // ".0123456789"
-  kSign = 8,          // "+-"
+  kSign = 8,          // the operators that may stand as a sign: "+-"
   kLetterOrDigit = 16,
 };
 
 struct CharInfo {
   std::uint8_t classes = 0;
-  std::uint8_t code = 0;   // an operator's instruction code
+  std::uint8_t code = 0;   // an operator's instruction code, 0 for any other character
   std::uint8_t level = 0;  // an operator's precedence level
 };
 
+// The operator characters and their classes come from the operator table.
 inline constexpr std::array<CharInfo, 256> kChars = [] {
   std::array<CharInfo, 256> chars{};
   const auto mark = [&](std::string_view set, std::uint8_t c) {
     for (char ch : set) chars[static_cast<unsigned char>(ch)].classes |= c;
   };
-  mark("-#()^*/+,", kStandsAlone);
-  mark("^)*/,", kEndsOperand);
+  mark("#(),", kStandsAlone);
+  mark("),", kEndsOperand);
   mark(".0123456789", kStartsNumber);
-  mark("+-", kSign);
   mark("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", kLetterOrDigit);
   for (const OperatorInfo& op : kOperators) {
-    chars[static_cast<unsigned char>(op.symbol)].code = static_cast<std::uint8_t>(op.code);
-    chars[static_cast<unsigned char>(op.symbol)].level = static_cast<std::uint8_t>(op.level);
+    CharInfo& info = chars[static_cast<unsigned char>(op.symbol)];
+    info.classes |= kStandsAlone | (op.sign ? kSign : kEndsOperand);
+    info.code = static_cast<std::uint8_t>(op.code);
+    info.level = static_cast<std::uint8_t>(op.level);
   }
   return chars;
 }();

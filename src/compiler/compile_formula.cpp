@@ -25,24 +25,8 @@ void WorkspaceDeleter::operator()(Workspace* workspace) const { delete workspace
 
 namespace {
 
-// head, variables, parameters, constants, expression
-using Sections = std::array<std::string_view, 5>;
-
-// Each separator is the first "@" of what is left; the expression is everything after the
-// fourth one. Returns false when there are fewer than four.
-bool SplitSections(std::string_view formula, Sections& sections) {
-  for (int k = 0; k < 4; ++k) {
-    const std::size_t at = formula.find('@');
-    if (at == std::string_view::npos) return false;
-    sections[k] = formula.substr(0, at);
-    formula.remove_prefix(at + 1);
-  }
-  sections[4] = formula;
-  return true;
-}
-
 // The first section after the head that is too long, or 0.
-std::size_t TooLongSection(const Sections& sections) {
+std::size_t TooLongSection(const FormulaSections& sections) {
   for (std::size_t k = 1; k < sections.size(); ++k) {
     if (sections[k].size() > Compiler::kMaxSectionLength) return k;
   }
@@ -60,6 +44,18 @@ void FillValueTable(const Declarations& d, const ExpressionWork& e, std::vector<
 
 }  // namespace
 }  // namespace compile_detail
+
+std::optional<FormulaSections> SplitFormulaSections(std::string_view formula) {
+  FormulaSections sections;
+  for (std::size_t k = 0; k + 1 < sections.size(); ++k) {
+    const std::size_t at = formula.find('@');
+    if (at == std::string_view::npos) return std::nullopt;
+    sections[k] = formula.substr(0, at);
+    formula.remove_prefix(at + 1);
+  }
+  sections.back() = formula;
+  return sections;
+}
 
 Compiler::Compiler() : work_(new compile_detail::Workspace) {
   // Room for typical formulas, so that even the first compilations need no more memory.
@@ -80,8 +76,9 @@ void Compiler::CompileFormula(std::string_view formula, CompiledProgram& program
     return static_cast<std::uint32_t>(part.data() - formula.data());
   };
 
-  Sections sections;
-  const bool split = SplitSections(formula, sections);
+  const std::optional<FormulaSections> split_sections = SplitFormulaSections(formula);
+  const bool split = split_sections.has_value();
+  const FormulaSections sections = split_sections.value_or(FormulaSections{});
   const std::size_t too_long = split ? TooLongSection(sections) : 0;
   if (!split || too_long != 0) {
     // The formula cannot be read at all: nothing but the reason is listed.

@@ -2,6 +2,7 @@
 // The expression compiler: translates a five-section formula text into a CompiledProgram.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -18,6 +19,12 @@ struct TextSpan {
   std::size_t length = 0;
   friend bool operator==(const TextSpan&, const TextSpan&) = default;
 };
+
+// The five sections of a formula text: head, variables, parameters, constants, expression.
+// Each separator is the first "@" of what is left, so the expression is everything after the
+// fourth "@" and may hold more. Nothing when the text has fewer than four "@".
+using FormulaSections = std::array<std::string_view, 5>;
+std::optional<FormulaSections> SplitFormulaSections(std::string_view formula);
 
 namespace compile_detail {
 struct Workspace;
@@ -68,7 +75,7 @@ class Compiler {
   const std::optional<TextSpan>& ErrorSpan() const { return error_span_; }
 
   // ErrorSpan relative to a part of the formula that starts at offset start (the typed text
-  // after the calculation run's "y@ @ @ @", for example); nothing when the error lies before it.
+  // after the calculation run's head, for example); nothing when the error lies before it.
   std::optional<TextSpan> ErrorSpanFrom(std::size_t start) const {
     if (!error_span_ || error_span_->offset < start) return std::nullopt;
     return TextSpan{error_span_->offset - start, error_span_->length};

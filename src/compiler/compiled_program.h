@@ -83,23 +83,26 @@ constexpr bool IsOperatorCode(int code) { return code < kOpFirstCall; }
 
 // ---------------------------------------------------------------------------------------------
 // The operators: character, code, precedence level (0 binds tightest; one level is reduced
-// left to right before the next) and the mnemonic of the readable program form.
+// left to right before the next), the mnemonic of the readable program form, and whether the
+// character may also stand as a sign where an operand starts ("+" is then dropped, "-"
+// subtracts from 0). The compiler's character classes are made from this table.
 
 struct OperatorInfo {
   char symbol;
   int code;
   int level;
   std::string_view mnemonic;
+  bool sign;
 };
 
 inline constexpr int kPrecedenceLevels = 3;
 
 inline constexpr std::array<OperatorInfo, 5> kOperators = {{
-    {'^', kOpPower, 0, "POW"},
-    {'*', kOpMultiply, 1, "MUL"},
-    {'/', kOpDivide, 1, "DIV"},
-    {'+', kOpAdd, 2, "ADD"},
-    {'-', kOpSubtract, 2, "SUB"},
+    {'^', kOpPower, 0, "POW", false},
+    {'*', kOpMultiply, 1, "MUL", false},
+    {'/', kOpDivide, 1, "DIV", false},
+    {'+', kOpAdd, 2, "ADD", true},
+    {'-', kOpSubtract, 2, "SUB", true},
 }};
 
 // The operator of a character, or nullptr.
@@ -119,7 +122,8 @@ constexpr const OperatorInfo* OperatorOfCode(int code) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The 32 intrinsic functions, by function number.
+// The 32 intrinsic functions, by function number. A new function gets the next number here;
+// everything else that counts or names the functions reads this table.
 
 // An argument count of kAnyCount accepts any number of arguments from one on.
 inline constexpr int kAnyCount = 0;
@@ -130,9 +134,7 @@ struct IntrinsicInfo {
   int arguments;
 };
 
-inline constexpr int kFunctionCount = 32;
-
-inline constexpr std::array<IntrinsicInfo, kFunctionCount> kIntrinsics = {{
+inline constexpr auto kIntrinsics = std::to_array<IntrinsicInfo>({
     {0, "ABS", 1},  {1, "SQR", 1},          {2, "EXP", 1},          {3, "LOG", 1},
     {4, "ASIN", 1}, {5, "ACOS", 1},         {6, "ATAN", 1},         {7, "SIN", 1},
     {8, "COS", 1},  {9, "TAN", 1},          {10, "SGN", 1},         {11, "LNGAM", 1},
@@ -141,7 +143,9 @@ inline constexpr std::array<IntrinsicInfo, kFunctionCount> kIntrinsics = {{
     {20, "D_N", 3}, {21, "C_N", 3},         {22, "D_X2", 2},        {23, "C_X2", 2},
     {24, "D_T", 2}, {25, "C_T", 2},         {26, "D_F", 3},         {27, "C_F", 3},
     {28, "P", 1},   {29, "Q", 1},           {30, "A", 1},           {31, "INT", 1},
-}};
+});
+
+inline constexpr int kFunctionCount = static_cast<int>(kIntrinsics.size());
 
 // The longest function name.
 inline constexpr std::size_t kMaxFunctionNameLength = 5;
@@ -162,7 +166,7 @@ constexpr bool TableIsConsistent() {
 }
 }  // namespace contract_detail
 static_assert(contract_detail::TableIsConsistent(),
-              "function numbers run 0 .. 31 in order, names are distinct and short");
+              "function numbers run from 0 in table order, names are distinct and short");
 static_assert(CallCode(kFunctionCount - 1) < kOpWholeExpression);
 
 // The number of the function of that name (exact, upper case), or -1.
@@ -173,11 +177,29 @@ constexpr int FunctionNumber(std::string_view name) {
   return -1;
 }
 
-// Whether a call of function f with n arguments has the count the function takes.
-constexpr bool ArgumentCountFits(int f, int n) {
-  const int wanted = kIntrinsics[f].arguments;
-  return wanted == kAnyCount ? n >= 1 : n == wanted;
+// The argument count of every call code: its function's count, and kAnyCount for the codes
+// that call no function (the whole-expression instruction among them). A table, so that the
+// evaluator's loop pays one lookup per call.
+inline constexpr std::array<std::uint8_t, 256> kCallArgumentCounts = [] {
+  std::array<std::uint8_t, 256> counts{};
+  for (const IntrinsicInfo& info : kIntrinsics) {
+    counts[CallCode(info.number)] = static_cast<std::uint8_t>(info.arguments);
+  }
+  return counts;
+}();
+
+// The number of arguments a call of code `code` with n arguments should carry: its function's
+// own count, or n itself when any count will do. A call also needs at least one argument.
+constexpr int WantedArguments(int code, int n) {
+  const int wanted = kCallArgumentCounts[static_cast<std::uint8_t>(code)];
+  return wanted == kAnyCount ? n : wanted;
 }
+
+// Whether a call of code `code` with n arguments lets its function read only arguments it has.
+constexpr bool CallCountFits(int code, int n) { return n >= 1 && n == WantedArguments(code, n); }
+
+// The same for function number f.
+constexpr bool ArgumentCountFits(int f, int n) { return CallCountFits(CallCode(f), n); }
 
 // Whether the lines of a reference text show function info as a call with its arguments: the
 // name at the start of a word, "(" and a list of as many arguments as the function takes ("x",

@@ -58,20 +58,16 @@ class PlainReader {
         case ',':
           Put(Symbol::kComma, 0, at, at + 1);
           break;
-        case '+':
-        case '-':
-          // A sign where an operand starts: "+" is dropped, "-" subtracts from 0.
-          if (last == '(' || last == ',') {
-            if (c == '+') continue;
-            if (!Literal("0", at, at + 1)) return false;
-          }
-          [[fallthrough]];
-        case '^':
-        case '*':
-        case '/':
-          PutOperator(c, at);
-          break;
         default:
+          if (kChars[static_cast<unsigned char>(c)].code != 0) {
+            // A sign where an operand starts: "+" is dropped, "-" subtracts from 0.
+            if (Is(c, kSign) && (last == '(' || last == ',')) {
+              if (c == '+') continue;
+              if (!Literal("0", at, at + 1)) return false;
+            }
+            PutOperator(c, at);
+            break;
+          }
           if (Is(c, kStartsNumber)) {
             if (!Number(k)) return false;
           } else if (IsAsciiLetter(c)) {

@@ -185,7 +185,7 @@ class Generator {
     if (n == 0 && findings_.Error(call)) {
       findings_.Line({"* ERR. ", "Nessun Argomento nella Funzione ", PaddedName(f, buffer)});
     }
-    const int expected = kIntrinsics[f].arguments == kAnyCount ? n : kIntrinsics[f].arguments;
+    const int expected = WantedArguments(CallCode(f), n);
     if (expected != n && findings_.Error(call)) {
       findings_.Line({"* ERR. ", BlankSigned(n), " Argoment", n == 1 ? "o" : "i",
                       " nella Funzione ", PaddedName(f, buffer), " Invece di ",

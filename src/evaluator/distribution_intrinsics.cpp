@@ -21,9 +21,8 @@ using num_lib::LnGamma;
 
 // Added to probabilities and to arguments to keep their logarithms finite.
 constexpr double kNudge = 1e-15;
-// 1 / sqrt(2 pi) and pi, both cut to seven decimals.
+// 1 / sqrt(2 pi) cut to seven decimals.
 constexpr double kInvSqrtTwoPi7 = 0.3989423;
-constexpr double kPi7 = 3.1415926;
 
 // The accurate ranges of the size arguments, found against a high-precision reference
 // (tools/distribution_reference.py): inside them the relative error of the results at central

@@ -5,9 +5,6 @@
 namespace numerella {
 namespace {
 
-// Pi cut to seven decimals, as the inverse trigonometric functions use it.
-constexpr double kPi7 = 3.1415926;
-
 Real SignOf(Real x) { return x < 0 ? Real(-1) : Real(1); }
 
 }  // namespace

@@ -62,16 +62,6 @@ inline void Execute(int code, Machine& m) {
   if (f < static_cast<unsigned>(kFunctionCount)) kIntrinsicFunctions[f](m);
 }
 
-// Per code: the argument count a call must carry so that its function reads only arguments
-// it has; kAnyCount when any count from one on will do.
-constexpr std::array<std::uint8_t, 256> kCallCounts = [] {
-  std::array<std::uint8_t, 256> counts{};
-  for (const IntrinsicInfo& info : kIntrinsics) {
-    counts[CallCode(info.number)] = static_cast<std::uint8_t>(info.arguments);
-  }
-  return counts;
-}();
-
 // Whether every register holds a finite number, so that no fetch can fail.
 bool AllFinite(const std::vector<Value>& registers) {
   for (const Value& v : registers) {
@@ -118,8 +108,7 @@ std::size_t RunTight(std::string_view program, std::vector<Value>& registers, Ma
     } else {
       if (left < 2) break;
       const int n = p[1];
-      const int wanted = kCallCounts[code];
-      if (n < 1 || (wanted != kAnyCount && n != wanted) || left < 2u + n) break;
+      if (!CallCountFits(code, n) || left < 2u + n) break;
       bool exist = true;
       for (int k = 0; k < n; ++k) exist = exist && p[2 + k] < count;
       if (!exist) break;

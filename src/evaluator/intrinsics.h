@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The 32 intrinsic functions, and the table that finds them by function number. The table is
+// The intrinsic functions, and the table that finds them by function number. The table is
 // built from the functions' names, so its order is the contract's (compiled_program.h) by
 // construction, and the build fails if a function is missing or a name is unknown.
 #pragma once
@@ -11,6 +11,10 @@
 #include "evaluator/machine.h"
 
 namespace numerella {
+
+// Pi cut to seven decimals, as the functions compute with it (the inverse trigonometric
+// functions and the density of Student's t).
+inline constexpr double kPi7 = 3.1415926;
 
 // Elementary and aggregate functions.
 void FnAbs(Machine& m);
@@ -82,7 +86,7 @@ constexpr std::array<Intrinsic, kFunctionCount> ByNumber() {
 
 }  // namespace intrinsics_detail
 
-// The function of number f, for f in 0 .. 31.
+// The function of number f, for f in 0 .. kFunctionCount - 1.
 inline constexpr std::array<Intrinsic, kFunctionCount> kIntrinsicFunctions =
     intrinsics_detail::ByNumber();
 

@@ -8,19 +8,11 @@
 #include <cstddef>
 #include <string>
 
-#include "main_window/layout.h"
+#include "main_window/history.h"
 
 class QIODevice;
 
 namespace numerella {
-
-struct HistoryRow {
-  std::string formula;
-  std::string result;
-
-  friend bool operator==(const HistoryRow&, const HistoryRow&) = default;
-};
-using History = std::array<HistoryRow, kHistoryRows>;
 
 // The longest field the reader keeps; the rest of a longer field is skipped.
 inline constexpr std::size_t kMaxFieldBytes = 64 * 1024;

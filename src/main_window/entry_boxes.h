@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "compiler/compile_formula.h"
+#include "calculation/calculation.h"
 
 class QMenu;
 
@@ -25,7 +25,7 @@ class ExpressionBox : public QPlainTextEdit {
   // The longest formula the compiler takes. Typing, pasting or dropping that would make the
   // formula longer changes nothing and is reported by tooLong(); a formula the window puts in
   // (SetFormula) is kept whole, so that one read from a file can be seen and shortened.
-  static constexpr qsizetype kMaxFormula = static_cast<qsizetype>(Compiler::kMaxSectionLength);
+  static constexpr qsizetype kMaxFormula = static_cast<qsizetype>(kLongestTypedFormula);
 
   explicit ExpressionBox(QWidget* parent = nullptr);
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "compiler/compiled_program.h"
 #include "message_window/function_card.h"
 
 namespace numerella {
@@ -195,19 +194,13 @@ CallHint HintFor(const CallPlace& place) {
   return hint;
 }
 
-std::optional<TextSpan> TypedErrorSpan(const Compiler& compiler) {
-  // The calculation run puts the header "y@ @ @ @" before the typed text.
-  constexpr std::size_t kTypedFormulaStart = sizeof("y@ @ @ @") - 1;
-  return compiler.ErrorSpanFrom(kTypedFormulaStart);
-}
-
 void FormulaPreview::Update(std::string_view formula) {
   static SwallowedNotices swallowed;
-  RunFormula(compiler_, formula, false, &swallowed, outcome_);
+  const CalculationOutcome& outcome = calculator_.RunTyped(formula, false, &swallowed);
   result_.clear();
   error_.reset();
-  if (outcome_.kind == CalculationOutcome::Kind::kResult) result_ = outcome_.result_text;
-  if (outcome_.kind == CalculationOutcome::Kind::kCompileFailed) error_ = TypedErrorSpan(compiler_);
+  if (outcome.kind == CalculationOutcome::Kind::kResult) result_ = outcome.result_text;
+  if (outcome.kind == CalculationOutcome::Kind::kCompileFailed) error_ = outcome.error_place;
 }
 
 void FormulaPreview::Clear() {

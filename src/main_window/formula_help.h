@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "calculation/calculation.h"
-#include "compiler/compile_formula.h"
 
 namespace numerella {
 
@@ -63,9 +62,6 @@ struct CallHint {
 };
 CallHint HintFor(const CallPlace& place);
 
-// The first error of the typed formula that compiler last compiled, in typed-text positions.
-std::optional<TextSpan> TypedErrorSpan(const Compiler& compiler);
-
 // Runs a typed formula as CALCOLO would, with a compiler and an outcome of its own (their
 // memory is reused from one formula to the next), without the check listing, and with every
 // notice of the evaluation swallowed: nothing reaches the user but what it returns.
@@ -79,8 +75,7 @@ class FormulaPreview {
   void Clear();
 
  private:
-  Compiler compiler_;
-  CalculationOutcome outcome_;
+  Calculator calculator_;
   std::string result_;
   std::optional<TextSpan> error_;
 };

@@ -55,11 +55,11 @@ void FrmMain::CreateControls() {
   connect(txt_exp_, &ExpressionBox::enterPressed, this, &FrmMain::RunCalculation);
   connect(txt_exp_, &ExpressionBox::historyStep, this, &FrmMain::StepThroughHistory);
   connect(txt_exp_, &ExpressionBox::tooLong, this, [this] {
-    platform_.ShowMessageBox(this, kFormulaTooLongText, kBoxOkExclamation, "NUMERELLA");
+    platform_.ShowMessageBox(this, kFormulaTooLongText, BoxStyle::kOkExclamation, "NUMERELLA");
     BackToExpression();
   });
   connect(txt_exp_, &QPlainTextEdit::textChanged, this, [this] {
-    if (!putting_text_) recall_row_ = kHistoryRows;  // the user edits: a new walk next time
+    if (!putting_text_) history_.EndWalk();  // the user edits: a new walk next time
   });
 
   cmd_ent_ = new QPushButton(QStringLiteral("CALCOLO"), area_);
@@ -151,8 +151,8 @@ void FrmMain::StartUp() {
   ch_ = PixelsToWholeTwips(metrics.height(), logicalDpiY());
 
   for (int i = 0; i < kHistoryRows; ++i) {
-    txt_sav_[i]->setText(QStringLiteral(" "));
-    lbl_sav_[i]->SetResult(QStringLiteral(" "));
+    txt_sav_[i]->setText(FromBytes(history_.Rows()[i].formula));
+    lbl_sav_[i]->SetResult(FromBytes(history_.Rows()[i].result));
   }
   ApplyLayout();
   txt_exp_->setFocus();
@@ -187,15 +187,8 @@ void FrmMain::ApplyLayout() {
   layout()->setSizeConstraint(QLayout::SetFixedSize);  // the window keeps its computed size
 }
 
-History FrmMain::CurrentHistory() const {
-  History history;
-  for (int i = 0; i < kHistoryRows; ++i) {
-    history[i] = {ToBytes(txt_sav_[i]->text()), ToBytes(lbl_sav_[i]->text())};
-  }
-  return history;
-}
-
-void FrmMain::ShowHistory(const History& history) {
+void FrmMain::ShowHistory() {
+  const History& history = history_.Rows();
   for (int i = 0; i < kHistoryRows; ++i) {
     txt_sav_[i]->setText(FromBytes(history[i].formula));
     txt_sav_[i]->setCursorPosition(0);

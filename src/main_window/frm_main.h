@@ -7,10 +7,12 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <optional>
 #include <string>
 
-#include "compiler/compile_formula.h"
+#include "calculation/calculation.h"
 #include "main_window/calculation_file.h"
+#include "main_window/history.h"
 #include "main_window/layout.h"
 
 class QAction;
@@ -45,13 +47,13 @@ class FrmMain : public QMainWindow {
   void ShowFunctionListCommand();
 
   // The history as shown, oldest row first, as Latin-1 bytes.
-  History CurrentHistory() const;
+  const History& CurrentHistory() const { return history_.Rows(); }
 
   const MainWindowLayout& Layout() const { return layout_; }
   std::int32_t CharWidth() const { return cw_; }
   std::int32_t CharHeight() const { return ch_; }
   const QString& ProgramFolder() const { return program_folder_; }
-  Compiler& compiler() { return compiler_; }
+  const Calculator& calculator() const { return calculator_; }
 
   // The fonts of the window: a fixed-pitch font for the texts, the UI font for the buttons.
   static QFont TerminalFont();
@@ -68,18 +70,20 @@ class FrmMain : public QMainWindow {
   void CreateMenus();
   void StartUp();
   void ApplyLayout();
-  void ShowHistory(const History& history);
-  void ShiftHistory(const std::string& formula, const std::string& result);
+  // Shows the rows of history_.
+  void ShowHistory();
   void ReturnToExpression(const QString& typed);
   // After a box, a dialog or a run: the window is active again and typing goes on in TxtExp.
   void BackToExpression();
   // After a failed compilation: the first offending part of the formula is selected.
-  void ShowCompileErrorPlace();
+  void ShowCompileErrorPlace(const std::optional<TextSpan>& place);
   // Puts the formula of history row i into TxtExp (double-click on the row).
   void RecallRow(int i);
   // Up (older) and Down (newer) at the edge of TxtExp: the next history formula, newest
   // first; past the newest, what was typed before the walk began.
   void StepThroughHistory(bool older);
+  // Puts the formula of history row i into TxtExp, or the walk's draft for kHistoryRows.
+  void PutRecalled(int row);
   void PutIntoExpression(const QString& text);
   // Reads file_to_read_ once the events that placed the window have been handled.
   void ReadPendingFileLater();
@@ -88,7 +92,8 @@ class FrmMain : public QMainWindow {
   void NameControlsForScreenReaders();
 
   PlatformServices& platform_;
-  Compiler compiler_;
+  Calculator calculator_;
+  CalculationHistory history_;
   QString program_folder_;
   std::int32_t cw_ = 0;
   std::int32_t ch_ = 0;
@@ -106,10 +111,6 @@ class FrmMain : public QMainWindow {
   QAction* mnu_ser_fun_ = nullptr;
   QAction* mnu_ser_lis_ = nullptr;
 
-  // The walk through the history with Up and Down: the row shown (kHistoryRows when no walk
-  // is under way) and the text that was in TxtExp when it began.
-  int recall_row_ = kHistoryRows;
-  QString recall_draft_;
   bool putting_text_ = false;  // TxtExp is being filled by the window, not by the user
   std::string file_to_read_;   // a calculation file to read once the window is on the screen
 };

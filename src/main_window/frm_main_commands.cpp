@@ -13,7 +13,7 @@
 #include <optional>
 #include <utility>
 
-#include "calculation/calculation.h"
+#include "main_window/calculation_file.h"
 #include "main_window/entry_boxes.h"
 #include "main_window/frm_main.h"
 #include "message_window/mod_msg.h"
@@ -30,19 +30,13 @@ class MessageBoxNotices : public NoticeSink {
   MessageBoxNotices(PlatformServices& platform, QWidget* owner)
       : platform_(platform), owner_(owner) {}
   void Notice(std::string_view text, std::string_view title) override {
-    platform_.ShowMessageBox(owner_, std::string(text), kBoxOk, std::string(title));
+    platform_.ShowMessageBox(owner_, std::string(text), BoxStyle::kOk, std::string(title));
   }
 
  private:
   PlatformServices& platform_;
   QWidget* owner_;
 };
-
-std::string TrimBlanks(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // "All files" is "*": on this desktop "*.*" would hide every file without an extension,
 // among them calculation files saved under a bare name.
@@ -58,8 +52,8 @@ constexpr int kCalculationFilesFilter = 1;  // the second entry is selected at f
 void FrmMain::RunCalculation() {
   const std::string formula = txt_exp_->Formula();
   MessageBoxNotices notices(platform_, this);
-  const CalculationOutcome outcome =
-      RunFormula(compiler_, formula, mnu_ser_lis_->isChecked(), &notices);
+  const CalculationOutcome& outcome =
+      calculator_.RunTyped(formula, mnu_ser_lis_->isChecked(), &notices);
   switch (outcome.kind) {
     case CalculationOutcome::Kind::kBlank:
       break;
@@ -67,26 +61,23 @@ void FrmMain::RunCalculation() {
       ShowMessageWindow(platform_, this, "Numerella", outcome.message, kIconExclamation, 1,
                         {"", "&Continua"});
       BackToExpression();
-      ShowCompileErrorPlace();
+      ShowCompileErrorPlace(outcome.error_place);
       return;
     case CalculationOutcome::Kind::kEvalFailed:
-      platform_.ShowMessageBox(this, kEvalErrorText, kBoxOk, "NUMERELLA");
+      platform_.ShowMessageBox(this, kEvalErrorText, BoxStyle::kOk, "NUMERELLA");
       break;
     case CalculationOutcome::Kind::kResult:
       lbl_val_->SetResult(FromBytes(outcome.result_text));
-      ShiftHistory(TrimBlanks(formula), TrimBlanks(outcome.result_text));
+      history_.Push(formula, outcome.result_text);  // the next Up starts from the newest row
+      ShowHistory();
       mnu_fil_scr_->setEnabled(true);
-      recall_row_ = kHistoryRows;  // the next Up starts again from the newest row
       break;
   }
   BackToExpression();
 }
 
-void FrmMain::ShowCompileErrorPlace() {
-  // The compiler reports places in the compile text, whose typed formula follows the header
-  // "y@ @ @ @"; it counts Latin-1 bytes, the box characters, which are the same.
-  constexpr std::size_t kTypedFormulaStart = sizeof("y@ @ @ @") - 1;
-  const std::optional<TextSpan> place = compiler_.ErrorSpanFrom(kTypedFormulaStart);
+void FrmMain::ShowCompileErrorPlace(const std::optional<TextSpan>& place) {
+  // The place counts Latin-1 bytes of the typed formula, the box characters, which are the same.
   if (!place) {
     txt_exp_->moveCursor(QTextCursor::End);
     return;
@@ -94,17 +85,6 @@ void FrmMain::ShowCompileErrorPlace() {
   constexpr std::size_t kMost = std::numeric_limits<int>::max();
   txt_exp_->SelectPart(static_cast<int>(std::min(place->offset, kMost)),
                        static_cast<int>(std::min(place->length, kMost)));
-}
-
-void FrmMain::ShiftHistory(const std::string& formula, const std::string& result) {
-  for (int i = 0; i + 1 < kHistoryRows; ++i) {
-    txt_sav_[i]->setText(txt_sav_[i + 1]->text());
-    txt_sav_[i]->setCursorPosition(0);
-    lbl_sav_[i]->SetResult(lbl_sav_[i + 1]->text());
-  }
-  txt_sav_[kHistoryRows - 1]->setText(FromBytes(formula));
-  txt_sav_[kHistoryRows - 1]->setCursorPosition(0);
-  lbl_sav_[kHistoryRows - 1]->SetResult(FromBytes(result));
 }
 
 void FrmMain::ReadCalculationFileCommand() {
@@ -117,16 +97,15 @@ void FrmMain::ReadCalculationFileAt(const std::string& path) {
   std::unique_ptr<QIODevice> file;
   if (!path.empty()) file = platform_.OpenForReading(path);
   if (!file) {
-    platform_.ShowMessageBox(this, "File Inesistente", kBoxOkExclamation, "Lettura File");
+    platform_.ShowMessageBox(this, "File Inesistente", BoxStyle::kOkExclamation, "Lettura File");
     BackToExpression();
     return;
   }
-  const History history = ReadCalculationFile(*file);
+  history_.Load(ReadCalculationFile(*file));
   file.reset();
-  ShowHistory(history);
-  const HistoryRow& newest = history[kHistoryRows - 1];
+  ShowHistory();
+  const HistoryRow& newest = history_.Rows().back();
   PutIntoExpression(FromBytes(newest.formula));  // typing goes on where the file left off
-  recall_row_ = kHistoryRows;
   lbl_val_->SetResult(FromBytes(newest.result));
   mnu_fil_scr_->setEnabled(true);
   BackToExpression();
@@ -167,7 +146,7 @@ void FrmMain::WriteCalculationFileCommand() {
   // The file is replaced as a whole or not at all: a failed write keeps what it held.
   if (!path || path->isEmpty() ||
       !platform_.SaveAtomically(*path, WriteCalculationFile(CurrentHistory()))) {
-    platform_.ShowMessageBox(this, "Errore di Specificazione del File", kBoxOkExclamation,
+    platform_.ShowMessageBox(this, "Errore di Specificazione del File", BoxStyle::kOkExclamation,
                              "Lettura File");
   }
   BackToExpression();

@@ -10,6 +10,7 @@
 
 #include "main_window/entry_boxes.h"
 #include "main_window/frm_main.h"
+#include "platform/latin1.h"
 
 namespace numerella {
 
@@ -26,8 +27,6 @@ void PaintHistoryBackground(QWidget* widget, QPalette::ColorRole role, const QPa
   }
   widget->setPalette(palette);
 }
-
-bool IsBlank(const QString& text) { return text.trimmed().isEmpty(); }
 
 }  // namespace
 
@@ -77,31 +76,22 @@ void FrmMain::PutIntoExpression(const QString& text) {
 }
 
 void FrmMain::RecallRow(int i) {
-  const QString formula = txt_sav_[i]->text();
-  if (IsBlank(formula)) return;
-  if (recall_row_ == kHistoryRows) recall_draft_ = txt_exp_->Text();
-  recall_row_ = i;
-  PutIntoExpression(formula);
+  if (history_.Recall(i, txt_exp_->Text().toStdString())) PutRecalled(i);
 }
 
 void FrmMain::StepThroughHistory(bool older) {
-  if (recall_row_ == kHistoryRows && !older) return;  // below the newest there is nothing
   const QString shown = txt_exp_->Text().trimmed();
-  const int step = older ? -1 : 1;
-  // The next row with a formula that differs from the one shown: repeating it would look as
-  // if the key did nothing (after a run TxtExp still holds the newest formula).
-  for (int row = recall_row_ + step; row >= 0 && row < kHistoryRows; row += step) {
-    const QString formula = txt_sav_[row]->text();
-    if (IsBlank(formula) || formula.trimmed() == shown) continue;
-    if (recall_row_ == kHistoryRows) recall_draft_ = txt_exp_->Text();
-    recall_row_ = row;
-    PutIntoExpression(formula);
-    return;
-  }
-  if (!older) {  // past the newest row: back to what was being typed
-    recall_row_ = kHistoryRows;
-    PutIntoExpression(recall_draft_);
-  }
+  // The rows hold Latin-1 text: what Latin-1 cannot write matches none of them.
+  const bool latin1 = FromBytes(ToBytes(shown)) == shown;
+  const std::optional<int> row =
+      history_.Step(older, latin1 ? ToBytes(shown) : std::string(), txt_exp_->Text().toStdString());
+  if (row) PutRecalled(*row);
+}
+
+void FrmMain::PutRecalled(int row) {
+  // The draft is kept as UTF-8, so that whatever was typed comes back whole.
+  PutIntoExpression(row == kHistoryRows ? QString::fromStdString(history_.Draft())
+                                        : FromBytes(history_.Rows()[row].formula));
 }
 
 void FrmMain::NameControlsForScreenReaders() {

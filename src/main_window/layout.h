@@ -7,11 +7,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "main_window/history.h"
 #include "platform/twips.h"
 
 namespace numerella {
-
-inline constexpr int kHistoryRows = 10;
 
 struct MainWindowLayout {
   std::array<TwipRect, kHistoryRows> formula_rows;  // TxtSav(0) .. TxtSav(9)

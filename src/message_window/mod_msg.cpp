@@ -47,8 +47,8 @@ std::pair<double, double> ClientRoom(const FrmMsg& frm, const QScreen* screen) {
           room.height() / ppt - frm.FrameHeightEstimateTwips()};
 }
 
-// Steps 13 and 14: caption, client size and position over the owner. A window cut down to
-// the screen is also kept inside the screen's available area, so that its buttons are seen.
+// The caption, the client size and the position over the owner. A window cut down to the
+// screen is also kept inside the screen's available area, so that its buttons are seen.
 void SizeAndPlace(FrmMsg& frm, QWidget* owner, const QScreen* screen, const std::string& title,
                   const MsgFit& f) {
   frm.setWindowTitle(FromBytes(title));
@@ -68,7 +68,7 @@ void SizeAndPlace(FrmMsg& frm, QWidget* owner, const QScreen* screen, const std:
   frm.MoveTwips(place.left, place.top);
 }
 
-// Steps 15 to 18: the buttons with their captions, and the icon.
+// The buttons with their captions, and the icon.
 void PlaceControls(FrmMsg& frm, int icon_kind, int n, const std::vector<std::string>& captions,
                    const MsgFit& f) {
   frm.EnsureButtons(n);

@@ -64,7 +64,8 @@ namespace {
 // Asks for a file name and writes the page there as a PDF; tells the user when that fails.
 void OfferPdf(PlatformServices& platform, QWidget* owner, const WindowPicture& src,
               const char* question) {
-  if (platform.ShowMessageBox(owner, question, kBoxYesNoQuestion, kPrintTitle) != kAnswerYes) {
+  if (platform.ShowMessageBox(owner, question, BoxStyle::kYesNoQuestion, kPrintTitle) !=
+      BoxAnswer::kYes) {
     return;
   }
   // Starts in the folder the program was started from (it never changes its working folder);
@@ -83,7 +84,7 @@ void OfferPdf(PlatformServices& platform, QWidget* owner, const WindowPicture& s
     written = PrintAnywhere(src, writer);
   }  // the writer completes the document when it goes
   if (!written || !platform.SaveAtomically(*path, buffer.data())) {
-    platform.ShowMessageBox(owner, kPdfFailedText, kBoxOkExclamation, kPrintTitle);
+    platform.ShowMessageBox(owner, kPdfFailedText, BoxStyle::kOkExclamation, kPrintTitle);
   }
 }
 

@@ -19,15 +19,19 @@ class QWidget;
 
 namespace numerella {
 
-// Style codes of the standard message box.
-inline constexpr int kBoxOk = 0;              // one OK button, no icon
-inline constexpr int kBoxOkExclamation = 48;  // one OK button, exclamation icon
-inline constexpr int kBoxYesNoQuestion = 36;  // Yes and No buttons, question icon
+// The kinds of the standard message box, by the style code the desktop gives each.
+enum class BoxStyle : int {
+  kOk = 0,              // one OK button, no icon
+  kOkExclamation = 48,  // one OK button, exclamation icon
+  kYesNoQuestion = 36,  // Yes and No buttons, question icon
+};
 
-// Button numbers ShowMessageBox returns.
-inline constexpr int kAnswerOk = 1;
-inline constexpr int kAnswerYes = 6;
-inline constexpr int kAnswerNo = 7;
+// The button that closed a standard message box, by the number the desktop gives each.
+enum class BoxAnswer : int {
+  kOk = 1,
+  kYes = 6,
+  kNo = 7,
+};
 
 // How a page sent to the printer fared.
 enum class PrintOutcome {
@@ -44,9 +48,9 @@ class PlatformServices {
   // Shows dialog modally over owner and returns once it has been hidden again.
   virtual void ShowModal(QDialog& dialog, QWidget* owner) = 0;
 
-  // The standard message box; returns the number of the button that closed it.
-  virtual int ShowMessageBox(QWidget* owner, const std::string& text, int style,
-                             const std::string& title) = 0;
+  // The standard message box; returns the button that closed it.
+  virtual BoxAnswer ShowMessageBox(QWidget* owner, const std::string& text, BoxStyle style,
+                                   const std::string& title) = 0;
 
   // The common file dialogs. filters are shown in order, selected_filter (0-based) chosen at
   // first; folder is where the dialog starts. nullopt when the user cancelled. Any typed name

@@ -123,8 +123,8 @@ void QtPlatformServices::ShowModal(QDialog& dialog, QWidget* owner) {
   dialog.exec();
 }
 
-int QtPlatformServices::ShowMessageBox(QWidget* owner, const std::string& text, int style,
-                                       const std::string& title) {
+BoxAnswer QtPlatformServices::ShowMessageBox(QWidget* owner, const std::string& text,
+                                             BoxStyle style, const std::string& title) {
   QMessageBox box(owner);
   box.setWindowTitle(FromBytes(title));
   // Lines of the system's texts are separated by carriage returns.
@@ -132,18 +132,18 @@ int QtPlatformServices::ShowMessageBox(QWidget* owner, const std::string& text, 
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   box.setText(shown);
-  if (style == kBoxYesNoQuestion) {
+  if (style == BoxStyle::kYesNoQuestion) {
     box.setIcon(QMessageBox::Question);
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&S\u00EC"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
-    return box.exec() == QMessageBox::Yes ? kAnswerYes : kAnswerNo;
+    return box.exec() == QMessageBox::Yes ? BoxAnswer::kYes : BoxAnswer::kNo;
   }
-  box.setIcon(style == kBoxOkExclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+  box.setIcon(style == BoxStyle::kOkExclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
-  return kAnswerOk;
+  return BoxAnswer::kOk;
 }
 
 std::optional<QString> QtPlatformServices::GetOpenFileName(QWidget* owner, const QString& title,

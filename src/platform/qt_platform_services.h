@@ -25,10 +25,10 @@ class QtPlatformServices : public PlatformServices {
 
   // Runs the dialog's own event loop (QDialog::exec); it ends when the dialog is hidden.
   void ShowModal(QDialog& dialog, QWidget* owner) override;
-  // A QMessageBox: style 0 = OK, 48 = OK with exclamation icon, 36 = Yes/No with question icon.
+  // A QMessageBox with the buttons and the icon of style.
   // Texts are Latin-1 bytes.
-  int ShowMessageBox(QWidget* owner, const std::string& text, int style,
-                     const std::string& title) override;
+  BoxAnswer ShowMessageBox(QWidget* owner, const std::string& text, BoxStyle style,
+                           const std::string& title) override;
   std::optional<QString> GetOpenFileName(QWidget* owner, const QString& title,
                                          const QStringList& filters, int selected_filter,
                                          const QString& folder) override;

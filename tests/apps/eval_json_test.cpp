@@ -76,8 +76,9 @@ std::string DocumentLine(const Options& options, std::string_view input,
   j["messages"] = std::move(messages);
   // The fields added since: where the first compile error lies, the readable program.
   const std::optional<TextSpan> span = o.kind != Kind::kCompileFailed ? std::nullopt
-                                       : options.whole_formula        ? compiler.ErrorSpan()
-                                                                      : compiler.ErrorSpanFrom(8);
+                                       : options.whole_formula
+                                           ? compiler.ErrorSpan()
+                                           : compiler.ErrorSpanFrom(kTypedFormulaHead.size());
   j["error_position"] = nullptr;
   if (span) j["error_position"] = {{"offset", span->offset}, {"length", span->length}};
   if (options.program) j["program_text"] = ProgramText(o.program.Program);

@@ -63,7 +63,6 @@ TEST(ResultText, Formats) {
 // The seven digits agree with the library's general formatter at seven digits (printf's
 // "%.7g") on single-precision values across the whole range, both signs, subnormals included.
 TEST(ResultText, SevenDigitsAsTheLibraryWritesThem) {
-  int compared = 0;
   for (std::uint64_t bits = 1; bits < 0x7F800000; bits += 9973) {
     for (const std::uint32_t sign : {0u, 0x80000000u}) {
       const std::uint32_t pattern = static_cast<std::uint32_t>(bits) | sign;
@@ -76,10 +75,8 @@ TEST(ResultText, SevenDigitsAsTheLibraryWritesThem) {
       ASSERT_EQ(std::string(written, WriteSevenDigits(value, written)),
                 std::string(expected, static_cast<std::size_t>(end - expected)))
           << std::hex << pattern;
-      ++compared;
     }
   }
-  EXPECT_GT(compared, 400000);
 }
 
 TEST(Calculation, OutcomesOfTypedFormulas) {

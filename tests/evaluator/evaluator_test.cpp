@@ -132,7 +132,6 @@ TEST(Evaluate, TightAndCheckedLoopsAgree) {
     const std::size_t k = rng() % 40;
     return k < std::size(pool) ? pool[k] : std::uniform_real_distribution<double>(-6, 6)(rng);
   };
-  int whole = 0;
   for (int round = 0; round < 20000; ++round) {
     const int count = 1 + static_cast<int>(rng() % 8);
     const int kind = static_cast<int>(rng() % 8);  // 0: any bytes, 1: odd registers, 2: a tail
@@ -173,9 +172,7 @@ TEST(Evaluate, TightAndCheckedLoopsAgree) {
         << ProgramText(program) << " over " << Show(regs);
     ASSERT_EQ(fast_error, checked_error) << ProgramText(program);
     ASSERT_EQ(fast_notices.count, checked_notices.count) << ProgramText(program);
-    whole += kind >= 3 ? 1 : 0;
   }
-  EXPECT_GT(whole, 10000);  // most rounds are whole programs over finite registers
 }
 
 TEST(Evaluate, AllocatesNothing) {

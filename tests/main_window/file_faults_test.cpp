@@ -23,10 +23,11 @@
 namespace numerella {
 namespace {
 
-using Box = std::tuple<std::string, int, std::string>;  // text, style, title
+using Box = std::tuple<std::string, BoxStyle, std::string>;  // text, style, title
 using Call = FailingFileCalls::Call;
-const Box kWriteFailed{"Errore di Specificazione del File", kBoxOkExclamation, "Lettura File"};
-const Box kReadFailed{"File Inesistente", kBoxOkExclamation, "Lettura File"};
+const Box kWriteFailed{"Errore di Specificazione del File", BoxStyle::kOkExclamation,
+                       "Lettura File"};
+const Box kReadFailed{"File Inesistente", BoxStyle::kOkExclamation, "Lettura File"};
 
 QByteArray Contents(const QString& path) {
   QFile file(path);
@@ -164,7 +165,8 @@ TEST(PdfFallBack, ReportsEveryFaultAndKeepsTheOldFile) {
     platform.file_calls().FailAt(f.call, f.nth, f.error);
     platform.QueueFileAnswer(path);
     PrintOnPrinterOrPdf(platform, nullptr, BlockPicture());  // no printer: Yes, make a PDF
-    EXPECT_EQ(LastBox(platform), (Box{kPdfFailedText, kBoxOkExclamation, kPrintTitle})) << f.name;
+    EXPECT_EQ(LastBox(platform), (Box{kPdfFailedText, BoxStyle::kOkExclamation, kPrintTitle}))
+        << f.name;
     EXPECT_EQ(Contents(path), old) << f.name;
     EXPECT_EQ(Names(folder.path()), QStringList{"scheda.pdf"}) << f.name;
   }

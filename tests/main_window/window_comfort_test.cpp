@@ -312,7 +312,7 @@ TEST_F(WindowTest, ScreenReadersFindEveryControlNamedAndReachEveryRow) {
 // compiles: whatever would go past it changes nothing and is reported once.
 TEST_F(WindowTest, TheFormulaNeverGrowsPastWhatCompiles) {
   constexpr int kMax = ExpressionBox::kMaxFormula;
-  const Box too_long{"Formula Troppo Lunga (al massimo 32767 caratteri)", kBoxOkExclamation,
+  const Box too_long{"Formula Troppo Lunga (al massimo 32767 caratteri)", BoxStyle::kOkExclamation,
                      "NUMERELLA"};
   enum How { kPaste, kKeys, kRow };
   const std::tuple<int, int, How, int, bool> cases[] = {
@@ -389,7 +389,7 @@ TEST_F(WindowTest, AFileNamedAtStartUpIsReadAsLetturaReadsIt) {
   EXPECT_EQ(TxtExp()->textCursor().position(), 6);
   window_->ReadCalculationFileAt(name + "x");
   EXPECT_EQ(Shown(), (Screen{h, "SQR(2)", "1.414214", true}));
-  EXPECT_EQ(LastBox(), (Box{"File Inesistente", kBoxOkExclamation, "Lettura File"}));
+  EXPECT_EQ(LastBox(), (Box{"File Inesistente", BoxStyle::kOkExclamation, "Lettura File"}));
   EXPECT_EQ(Focus(), TxtExp());
 }
 

@@ -27,8 +27,8 @@
 namespace numerella {
 
 using namespace std::string_literals;
-using Path = std::optional<QString>;                    // a file dialog's answer, nullopt: Cancel
-using Box = std::tuple<std::string, int, std::string>;  // a message box: text, style, title
+using Path = std::optional<QString>;  // a file dialog's answer, nullopt: Cancel
+using Box = std::tuple<std::string, BoxStyle, std::string>;  // a message box: text, style, title
 using Screen = std::tuple<History, std::string, std::string, bool>;  // + TxtExp, LblVal, Scrittura
 inline const History kUnused = [] {
   History h;

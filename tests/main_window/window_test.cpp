@@ -34,11 +34,12 @@ TEST(MainWindowLayout, ExitButtonUnderCalculateWithTheLayoutsMargins) {
   const std::int32_t cases[][2] = {{120, 180}, {96, 240}, {150, 150}};  // cw, ch
   for (const auto& [cw, ch] : cases) {
     const MainWindowLayout l = ComputeMainWindowLayout(cw, ch);
-    EXPECT_EQ(l.exit, (TwipRect{32.0 * cw, l.expression.top + 3.5 * ch + cw, 15.0 * cw, 1.3 * ch}))
-        << cw << " x " << ch;
-    EXPECT_EQ(l.exit.left + l.exit.width + cw, l.client_width);  // right margin cw
-    EXPECT_EQ(l.exit.top + l.exit.height + cw, l.area_height);   // bottom margin cw
-    EXPECT_EQ(l.client_height, 3.5 * ch + l.history_height + 3.0 * cw);
+    SCOPED_TRACE(std::to_string(cw) + " x " + std::to_string(ch));
+    EXPECT_EQ(std::tuple(l.exit.left, l.exit.width, l.exit.height),
+              std::tuple(l.calculate.left, l.calculate.width, l.calculate.height));
+    EXPECT_EQ(l.exit.top, l.calculate.top + l.calculate.height + cw);  // a gap of cw above
+    EXPECT_EQ(l.exit.left + l.exit.width + cw, l.client_width);        // right margin cw
+    EXPECT_EQ(l.exit.top + l.exit.height + cw, l.area_height);         // bottom margin cw
   }
 }
 
@@ -73,7 +74,7 @@ TEST_F(WindowTest, RunsShiftTheHistory) {
   Run("C_X2(1E+9,1E+9)");  // the notice of the stopped series, then the failure
   ASSERT_EQ(platform_.boxes().size(), 2u);
   EXPECT_EQ(platform_.boxes()[0].title, "D_X2");
-  EXPECT_EQ(LastBox(), (Box{"Errore di Esecuzione", kBoxOk, "NUMERELLA"}));
+  EXPECT_EQ(LastBox(), (Box{"Errore di Esecuzione", BoxStyle::kOk, "NUMERELLA"}));
   EXPECT_EQ(Row(9), cases[std::size(cases) - 1]);
 }
 
@@ -101,7 +102,7 @@ TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
       EXPECT_EQ(platform_.modals().size(), modals + (compile_failure ? 1 : 0));
       EXPECT_EQ(platform_.boxes().size(), boxes + (compile_failure ? 0 : 1));
       if (!compile_failure) {
-        EXPECT_EQ(LastBox(), (Box{"Errore di Esecuzione", kBoxOk, "NUMERELLA"}));
+        EXPECT_EQ(LastBox(), (Box{"Errore di Esecuzione", BoxStyle::kOk, "NUMERELLA"}));
         continue;
       }
       QStringList captions;  // of the buttons the message window showed
@@ -110,7 +111,7 @@ TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
       }
       EXPECT_EQ(captions, QStringList{"&Continua"});
       EXPECT_EQ(platform_.modals().back().title, "Numerella");
-      const std::string listing = window_->compiler().CompileListing();
+      const std::string listing = window_->calculator().CompileListing();
       EXPECT_EQ(listing == "***Errori di Compilazione", !after_success) << listing;
       EXPECT_EQ(listing.find('\r') != std::string::npos, after_success) << listing;
     }
@@ -196,7 +197,7 @@ TEST_F(WindowTest, FailedFileCommandsChangeNothing) {
     platform_.FailNextSaves(fail && save ? 1 : 0);
     save ? Write(answer) : Read(answer);
     EXPECT_EQ(LastBox(), (Box{save ? "Errore di Specificazione del File" : "File Inesistente",
-                              kBoxOkExclamation, "Lettura File"}));
+                              BoxStyle::kOkExclamation, "Lettura File"}));
     EXPECT_EQ(Contents(old), "\"old content\"\r\n");
     EXPECT_EQ(Shown(), before);
   }

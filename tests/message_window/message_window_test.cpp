@@ -165,18 +165,24 @@ TEST(FunctionCardTest, StampaPrintsOrOffersAPdfFile) {
   const QString path = dir.filePath(kGood);  // a failing print job: its folder does not exist
   enum { kCancel, kPick, kPickSaveFails };   // in the file dialog
   // Press on the card, printer, answer to the question, file dialog, boxes shown, PDF written.
-  const std::tuple<const char*, Scripted::ModalAnswer, const char*, int, int,
+  const std::tuple<const char*, Scripted::ModalAnswer, const char*, BoxAnswer, int,
                    std::vector<std::string>, bool>
       cases[] = {
-          {"Continua", 1, kGood, kAnswerNo, kCancel, {}, false},
+          {"Continua", 1, kGood, BoxAnswer::kNo, kCancel, {}, false},
           // After an earlier "&Stampa" (below), closing must not print again.
-          {"closed", Action(&QDialog::close), kGood, kAnswerNo, kCancel, {}, false},
-          {"printed", 2, kGood, kAnswerNo, kCancel, {}, true},
-          {"no printer, declined", 2, kNone, kAnswerNo, kCancel, {kNoPrinterText}, false},
-          {"file dialog cancelled", 2, kNone, kAnswerYes, kCancel, {kNoPrinterText}, false},
-          {"saved", 2, kNone, kAnswerYes, kPick, {kNoPrinterText}, true},
-          {"save fails", 2, kNone, kAnswerYes, kPickSaveFails, {kNoPrinterText, kPdfFailedText}, 0},
-          {"print job fails", 2, kFailing, kAnswerNo, kCancel, {kPrintFailedText}, false},
+          {"closed", Action(&QDialog::close), kGood, BoxAnswer::kNo, kCancel, {}, false},
+          {"printed", 2, kGood, BoxAnswer::kNo, kCancel, {}, true},
+          {"no printer, declined", 2, kNone, BoxAnswer::kNo, kCancel, {kNoPrinterText}, false},
+          {"file dialog cancelled", 2, kNone, BoxAnswer::kYes, kCancel, {kNoPrinterText}, false},
+          {"saved", 2, kNone, BoxAnswer::kYes, kPick, {kNoPrinterText}, true},
+          {"save fails",
+           2,
+           kNone,
+           BoxAnswer::kYes,
+           kPickSaveFails,
+           {kNoPrinterText, kPdfFailedText},
+           0},
+          {"print job fails", 2, kFailing, BoxAnswer::kNo, kCancel, {kPrintFailedText}, false},
       };
   for (const auto& [name, press, printer, answer, file, boxes, written] : cases) {
     SCOPED_TRACE(name);
@@ -196,9 +202,9 @@ TEST(FunctionCardTest, StampaPrintsOrOffersAPdfFile) {
     for (const auto& box : platform.boxes()) texts.push_back(box.text);
     EXPECT_EQ(texts, boxes);
     if (!texts.empty()) {
-      EXPECT_EQ(platform.boxes().front().style, kBoxYesNoQuestion);
+      EXPECT_EQ(platform.boxes().front().style, BoxStyle::kYesNoQuestion);
     }
-    EXPECT_EQ(platform.file_dialogs().size(), answer == kAnswerYes ? 1u : 0u);
+    EXPECT_EQ(platform.file_dialogs().size(), answer == BoxAnswer::kYes ? 1u : 0u);
     QFile pdf(path);
     EXPECT_EQ(pdf.open(QIODevice::ReadOnly) && pdf.read(4) == "%PDF", written);
   }

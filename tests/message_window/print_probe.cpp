@@ -34,12 +34,13 @@ struct PressPrint : numerella::QtPlatformServices {
     QApplication::processEvents();
     dialog.findChild<QPushButton*>(QStringLiteral("CmdMsg2"))->click();
   }
-  int ShowMessageBox(QWidget* /*owner*/, const std::string& text, int /*style*/,
-                     const std::string& /*title*/) override {
+  numerella::BoxAnswer ShowMessageBox(QWidget* /*owner*/, const std::string& text,
+                                      numerella::BoxStyle /*style*/,
+                                      const std::string& /*title*/) override {
     ++boxes;
     const QString line = QString::fromLatin1(text.substr(0, text.find('\r')));
     std::printf("box: %s\n", line.toUtf8().constData());
-    return numerella::kAnswerNo;
+    return numerella::BoxAnswer::kNo;
   }
 };
 

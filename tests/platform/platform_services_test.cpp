@@ -43,10 +43,10 @@ TEST(ScriptedPlatformTest, AnswersInOrderThenDefaults) {
   }
   EXPECT_EQ(std::pair(p.modals().at(3).title, p.modals()[3].picture.isNull()),
             std::pair(QStringLiteral("Prova"), false));
-  p.QueueBoxAnswer(kAnswerNo);  // then Yes for a Yes/No box, OK for the others
-  for (const auto& [style, answer] : {std::pair{kBoxYesNoQuestion, kAnswerNo},
-                                      {kBoxYesNoQuestion, kAnswerYes},
-                                      {kBoxOk, kAnswerOk}})
+  p.QueueBoxAnswer(BoxAnswer::kNo);  // then Yes for a Yes/No box, OK for the others
+  for (const auto& [style, answer] : {std::pair{BoxStyle::kYesNoQuestion, BoxAnswer::kNo},
+                                      {BoxStyle::kYesNoQuestion, BoxAnswer::kYes},
+                                      {BoxStyle::kOk, BoxAnswer::kOk}})
     EXPECT_EQ(p.ShowMessageBox(nullptr, "Salvare?", style, "Stampa"), answer);
   EXPECT_EQ(p.GetOpenFileName(nullptr, "Apri", {"*.nmr"}, 1, "/home"), std::nullopt);  // Cancel
 }

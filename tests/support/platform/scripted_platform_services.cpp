@@ -37,15 +37,15 @@ void ScriptedPlatformServices::ShowModal(QDialog& dialog, QWidget* /*owner*/) {
   if (dialog.isVisible()) dialog.hide();
 }
 
-int ScriptedPlatformServices::ShowMessageBox(QWidget* /*owner*/, const std::string& text, int style,
-                                             const std::string& title) {
+BoxAnswer ScriptedPlatformServices::ShowMessageBox(QWidget* /*owner*/, const std::string& text,
+                                                   BoxStyle style, const std::string& title) {
   boxes_.push_back({text, style, title});
   if (!box_answers_.empty()) {
-    const int answer = box_answers_.front();
+    const BoxAnswer answer = box_answers_.front();
     box_answers_.pop_front();
     return answer;
   }
-  return style == kBoxYesNoQuestion ? kAnswerYes : kAnswerOk;
+  return style == BoxStyle::kYesNoQuestion ? BoxAnswer::kYes : BoxAnswer::kOk;
 }
 
 std::optional<QString> ScriptedPlatformServices::NextFileAnswer(ShownFileDialog shown) {

@@ -33,7 +33,7 @@ class ScriptedPlatformServices : public PlatformServices {
   };
   struct ShownBox {
     std::string text;
-    int style = 0;
+    BoxStyle style = BoxStyle::kOk;
     std::string title;
   };
   struct ShownFileDialog {
@@ -47,7 +47,7 @@ class ScriptedPlatformServices : public PlatformServices {
 
   // The script.
   void QueueModal(ModalAnswer answer) { modal_answers_.push_back(std::move(answer)); }
-  void QueueBoxAnswer(int button) { box_answers_.push_back(button); }
+  void QueueBoxAnswer(BoxAnswer button) { box_answers_.push_back(button); }
   // A path to pick, or nullopt for Cancel.
   void QueueFileAnswer(const std::optional<QString>& path) {
     file_answers_.push_back({path.has_value(), path.value_or(QString())});
@@ -73,8 +73,8 @@ class ScriptedPlatformServices : public PlatformServices {
   // Shows the dialog (offscreen in tests), records it, applies the next answer and makes sure
   // the dialog is hidden again before returning, so a wrong answer cannot hang a test.
   void ShowModal(QDialog& dialog, QWidget* owner) override;
-  int ShowMessageBox(QWidget* owner, const std::string& text, int style,
-                     const std::string& title) override;
+  BoxAnswer ShowMessageBox(QWidget* owner, const std::string& text, BoxStyle style,
+                           const std::string& title) override;
   std::optional<QString> GetOpenFileName(QWidget* owner, const QString& title,
                                          const QStringList& filters, int selected_filter,
                                          const QString& folder) override;
@@ -94,7 +94,7 @@ class ScriptedPlatformServices : public PlatformServices {
   std::optional<QString> NextFileAnswer(ShownFileDialog shown);
 
   std::deque<ModalAnswer> modal_answers_;
-  std::deque<int> box_answers_;
+  std::deque<BoxAnswer> box_answers_;
   struct FileAnswer {
     bool picked = false;
     QString path;

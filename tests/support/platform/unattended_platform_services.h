@@ -23,9 +23,9 @@ class UnattendedPlatformServices : public QtPlatformServices {
     ScriptedPlatformServices::PressButton(dialog, 1);
     if (dialog.isVisible()) dialog.hide();
   }
-  int ShowMessageBox(QWidget*, const std::string&, int, const std::string&) override {
+  BoxAnswer ShowMessageBox(QWidget*, const std::string&, BoxStyle, const std::string&) override {
     ++boxes_;
-    return 1;
+    return BoxAnswer::kOk;
   }
   std::optional<QString> GetOpenFileName(QWidget*, const QString&, const QStringList&, int,
                                          const QString&) override {
