@@ -11,8 +11,7 @@
 namespace numerella::recorded {
 namespace {
 
-// Every output of a compilation with the listing asked for, the listing without it, and the
-// other outputs, which do not depend on the request.
+// Every output with the listing asked for, the listing without; the rest does not depend on it.
 TEST(Compiler, Cases) {
   constexpr const char* kColumns[] = {"flag",    "var/par",           "last operand",
                                       "program", "operand map",       "value table",

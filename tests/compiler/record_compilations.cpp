@@ -6,9 +6,9 @@
 
 #include "compilation_record.h"
 
-int main(int argc, char** argv) {
-  using namespace numerella::recorded;
-  const std::string folder = argc > 1 ? argv[1] : NUMERELLA_RECORDINGS;
+namespace numerella::recorded {
+
+int Record(const std::string& folder) {
   const auto digests = RecordedRows(false), readable = RecordedRows(true);
   std::string header = "id";
   for (const auto field : kFields) header.append("\t").append(field);
@@ -18,4 +18,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("%zu cases recorded, %zu of them in full\n", digests.size(), readable.size());
+  return 0;
+}
+
+}  // namespace numerella::recorded
+
+int main(int argc, char** argv) {
+  return numerella::recorded::Record(argc > 1 ? argv[1] : NUMERELLA_RECORDINGS);
 }
