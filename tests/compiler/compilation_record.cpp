@@ -4,102 +4,83 @@
 #include <zlib.h>
 
 #include <cinttypes>
+#include <cstdint>
 #include <cstdio>
+
+#include "table.h"
 
 namespace numerella::recorded {
 namespace {
 
-constexpr std::size_t kLongestLiteral = 16;
-
-// Digits of the low 8 * bytes bits of value.
-std::string Hex(std::uint64_t value, int bytes) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%0*" PRIx64, 2 * bytes,
-                bytes == 8 ? value : value & ((std::uint64_t{1} << (8 * bytes)) - 1));
-  return text;
-}
-
-std::string Codes(std::string_view codes) {
-  std::string out;
-  for (std::size_t i = 0; i < codes.size(); ++i) {
-    out.append(i ? " " : "").append(std::to_string(CodeAt(codes, i)));
-  }
-  return out;
-}
-
-std::string Values(const std::vector<Value>& values) {
-  std::string out;
-  for (const Value& v : values) {
-    char text[32] = "-";
-    if (v) std::snprintf(text, sizeof text, "%.17g", *v);
-    out.append(out.empty() ? "" : " ").append(text);
-  }
+// The 64-bit FNV-1a hash of text in hexadecimal, or its two halves combined in 32 bits.
+std::string Hash(std::string_view text, bool folded) {
+  std::uint64_t hash = 0xcbf29ce484222325u;
+  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+  char out[17];
+  std::snprintf(out, sizeof out, "%0*" PRIx64, folded ? 8 : 16,
+                folded ? (hash ^ hash >> 32) & 0xffffffffu : hash);
   return out;
 }
 
 }  // namespace
 
-std::uint64_t Hash(std::string_view text) {
-  std::uint64_t hash = 0xcbf29ce484222325u;
-  for (const char c : text) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 0x100000001b3u;
-  }
-  return hash;
-}
+std::string Digest(std::string_view field) { return "#" + Hash(field, true); }
 
 std::string Escape(std::string_view text) {
   std::string out;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (byte >= 0x20 && byte < 0x7f) {
-      out += c;
-    } else if (c == '\r' || c == '\n' || c == '\t') {
-      out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : "\\t";
-    } else {
-      char code[5];
-      std::snprintf(code, sizeof code, "\\x%02x", byte);
-      out += code;
-    }
+    char code[5];
+    std::snprintf(code, sizeof code, "\\x%02x", byte);
+    const std::size_t named = std::string_view("\\\r\n\t").find(c);
+    out += named != std::string_view::npos ? std::string{'\\', "\\rnt"[named]}
+           : byte >= 0x20 && byte < 0x7f   ? std::string(1, c)
+                                           : code;
   }
   return out;
 }
 
 std::string CaseId(std::string_view formula, bool listing) {
-  return Hex(Hash(formula), 8) + (listing ? "/1" : "/0");
+  return Hash(formula, false) + (listing ? "/1" : "/0");
 }
 
-Row Compile(Compiler& compiler, std::string_view formula, bool listing, bool full) {
+Row Outputs(Compiler& compiler, std::string_view formula, bool listing) {
   CompiledProgram p{7, 7, {9.0, {}, -0.0}, 42, "keep", "old", listing ? -1 : 0};
   compiler.SetCompileListing("left from before\r");
   compiler.CompileFormula(formula, p);
-  const auto& span = compiler.ErrorSpan();
-  const Row raw = {
-      std::to_string(p.CompileFlag),
-      std::to_string(p.VarCount) + "/" + std::to_string(p.ParCount),
-      std::to_string(p.LastOperand),
-      ProgramCodes(p.Program),
-      Codes(p.OperandMap),
-      Values(p.ValueTable),
-      compiler.CompileListing(),
-      span ? std::to_string(span->offset) + "+" + std::to_string(span->length) : "-",
-  };
-  Row out;
-  for (const std::string& field : raw) {
-    const bool literal = full || field.size() <= kLongestLiteral;
-    out.push_back(literal ? Escape(field) : "#" + Hex(Hash(field) ^ (Hash(field) >> 32), 4));
+  std::string map, values;
+  for (std::size_t i = 0; i < p.OperandMap.size(); ++i) {
+    map.append(i ? " " : "").append(std::to_string(CodeAt(p.OperandMap, i)));
   }
-  return out;
+  for (const Value& v : p.ValueTable) {
+    char text[32] = "-";
+    if (v) std::snprintf(text, sizeof text, "%.17g", *v);
+    values.append(values.empty() ? "" : " ").append(text);
+  }
+  const auto& span = compiler.ErrorSpan();
+  return {std::to_string(p.CompileFlag),
+          std::to_string(p.VarCount) + "/" + std::to_string(p.ParCount),
+          std::to_string(p.LastOperand),
+          ProgramCodes(p.Program),
+          map,
+          values,
+          compiler.CompileListing(),
+          span ? std::to_string(span->offset) + "+" + std::to_string(span->length) : "-"};
+}
+
+Row Compile(Compiler& compiler, std::string_view formula, bool listing, bool full) {
+  Row row = Outputs(compiler, formula, listing);
+  for (std::string& field : row) field = full || field.size() <= 16 ? Escape(field) : Digest(field);
+  return row;
 }
 
 std::string FirstDifference(const Row& recorded, const Row& now) {
   if (recorded.size() != now.size()) return "the recorded row has the wrong number of fields";
+  const std::size_t extra = now.size() - kFields.size();  // a formula before the fields
   for (std::size_t i = 0; i < now.size(); ++i) {
     if (recorded[i] != now[i]) {
-      return std::string(kFields[i]) + " differs: recorded \"" + recorded[i] + "\", now \"" +
-             now[i] + "\"";
+      return std::string(i < extra ? "formula" : kFields[i - extra]) + " differs: recorded \"" +
+             recorded[i] + "\", now \"" + now[i] + "\"";
     }
   }
   return "";
@@ -113,19 +94,7 @@ Table ReadTable(const std::string& path) {
   char buffer[1 << 16];
   for (int got; (got = gzread(file, buffer, sizeof buffer)) > 0;) text.append(buffer, got);
   gzclose(file);
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string_view line(text.data() + start, end - start);
-    start = end + 1;
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> fields;
-    for (std::size_t from = 0;;) {
-      const std::size_t tab = line.find('\t', from);
-      fields.emplace_back(line.substr(from, tab - from));
-      if (tab == std::string_view::npos) break;
-      from = tab + 1;
-    }
+  for (const table::Row& fields : table::Parse(text)) {
     table[fields[0]] = Row(fields.begin() + 1, fields.end());
   }
   return table;

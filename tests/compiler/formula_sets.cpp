@@ -1,51 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "formula_sets.h"
-
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string_view>
+#include <unordered_set>
 
 #include "compilation_record.h"
 #include "compiler/compiled_program.h"
+#include "table.h"
 
 namespace numerella::recorded {
 namespace {
 
-constexpr int kGeneratedFormulas = 40000;
-constexpr int kReadableFormulas = 50;
+using Pieces = std::vector<std::string>;
 
-std::vector<std::string> SplitPieces(std::string_view text) {
-  std::vector<std::string> out;
-  for (std::size_t start = 0;;) {
-    const std::size_t bar = text.find('|', start);
-    out.emplace_back(text.substr(start, bar - start));
-    if (bar == std::string_view::npos) return out;
-    start = bar + 1;
-  }
+// The pieces formulas are made of (recordings/pieces.txt, "|" between them): of expressions,
+// declared names, constant values and numbers.
+const Pieces& PiecesOf(std::size_t line) {
+  static const std::vector<Pieces> pieces = [] {
+    std::vector<Pieces> out;
+    for (const table::Row& row : table::Read(NUMERELLA_RECORDINGS "/pieces.txt")) {
+      const std::string text = table::Unescape(row[0]);
+      Pieces& line_pieces = out.emplace_back(1);
+      for (const char c : text) c == '|' ? line_pieces.emplace_back() : line_pieces.back() += c;
+    }
+    return out;
+  }();
+  return pieces.at(line);
 }
-
-// Pieces of expressions, "|" between them: every kind of operand, operator and mark, in any
-// case, and the near misses of each.
-const std::vector<std::string> kExpressionPieces = SplitPieces(
-    "1|2|0|7.5|.5|5.|1e3|1E-3|2e+2|1.5.2|.|1e|1E+|1e+x|1D5|2(3|1E999|1e-999|12345678901234567890|"
-    "0.000000000000000000001|\xe0|1\xe0|x|y|k|ab|abc|abcd|alpha|X|AB|@@00|@@01|@@5|@@99|@@|a_1|"
-    "Z9|#|##|##07|##98|##99|##7|#5|@|$|+|-|*|/|^|+|-|*|,|,|(|(|(|)|)|)| |  |ABS(|abs(|SQR(|sqrt(|"
-    "EXP(|LOG(|ASIN(|asin(|ACOS(|ATAN(|SIN(|Sin(|COS(|TAN(|SGN(|LNGAM(|lngam(|GAM(|SUM(|AVG(|"
-    "STD(|D_B(|C_B(|D_P(|C_P(|D_N(|C_N(|D_X2(|C_X2(|d_x2(|D_T(|C_T(|D_F(|C_F(|P(|p(|Q(|A(|a(|"
-    "INT(|XSIN(|SINX(|AP(|D_A(|SGAM(|2SIN(|_P(|SIN (|SIN|SUM");
-
-// Declared names: valid, long, empty, with bad characters, and names of literals and marks.
-const std::vector<std::string> kNamePieces = SplitPieces(
-    "x|y|k|ab|abc|abcd|xabc|d|alpha|beta5||1a|a$|$a|\xe0"
-    "b|a_1|X|@@00|@@01|a b| x |v1|v2|P|SIN|q(|#");
-
-const std::vector<std::string> kValuePieces = SplitPieces(
-    "1|2.5|-2.5e1x|abc|+.5|1.5e|1E999|-1E999| - 4|7.||1.2.3|12345678901234567890123456|0.0001e-2");
-
-const std::vector<std::string> kNumbers =
-    SplitPieces("1|2|2.5|.5|7.|1e3|1E-3|0|12345678901234567890|3");
 
 // Formulas from a seed, the same with every compiler and standard library: its own random
 // numbers, and every random choice in a statement of its own.
@@ -53,11 +36,16 @@ class FormulaMaker {
  public:
   explicit FormulaMaker(std::uint64_t seed) : state_(seed) {}
 
-  int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+  int Below(int n) {  // splitmix64
+    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15u);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+    return static_cast<int>((z ^ (z >> 31)) % static_cast<std::uint64_t>(n));
+  }
 
   std::string Expression(int pieces) {
     std::string out;
-    for (int i = 0; i < pieces; ++i) out += Pick(kExpressionPieces);
+    for (int i = 0; i < pieces; ++i) out += Pick(PiecesOf(0));
     return out;
   }
 
@@ -72,7 +60,7 @@ class FormulaMaker {
     if (Below(3) > 0) {
       constants += "/";
       const int count = Below(4);
-      for (int i = 0; i < count; ++i) constants += (i ? "," : "") + Pick(kValuePieces);
+      for (int i = 0; i < count; ++i) constants += (i ? "," : "") + Pick(PiecesOf(2));
     }
     const std::string expression = kind <= 7 ? Arithmetic(0) : Expression(1 + Below(24));
     const std::string head = Pick({"", "y", "head"});
@@ -92,14 +80,7 @@ class FormulaMaker {
   }
 
  private:
-  std::uint64_t Next() {  // splitmix64
-    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15u);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
-    return z ^ (z >> 31);
-  }
-
-  const std::string& Pick(const std::vector<std::string>& pieces) {
+  const std::string& Pick(const Pieces& pieces) {
     return pieces[static_cast<std::size_t>(Below(static_cast<int>(pieces.size())))];
   }
 
@@ -108,7 +89,7 @@ class FormulaMaker {
     const int count = Below(most + 1);
     std::string out;
     for (int i = 0; i < count; ++i) {
-      const std::string& name = Pick(kNamePieces);
+      const std::string& name = Pick(PiecesOf(1));
       out += (i ? "," : "") + name;
       if (!name.empty()) declared_.push_back(name);
     }
@@ -119,10 +100,10 @@ class FormulaMaker {
     switch (Below(depth > 2 ? 3 : 8)) {
       case 0:
       case 1:
-        return Pick(kNumbers);
+        return Pick(PiecesOf(3));
       case 2:
         if (!declared_.empty() && Below(3) > 0) return Pick(declared_);
-        return Below(10) == 0 ? "@@0" + std::to_string(Below(10)) : Pick(kNumbers);
+        return Below(10) == 0 ? "@@0" + std::to_string(Below(10)) : Pick(PiecesOf(3));
       case 3:
         return "(" + Arithmetic(depth + 1) + ")";
       case 4: {
@@ -131,79 +112,25 @@ class FormulaMaker {
       }
       case 5:
         return "(-" + Term(depth + 1) + ")";
-      default: {
-        const IntrinsicInfo& f = kIntrinsics[static_cast<std::size_t>(Below(kFunctionCount))];
-        std::string name(f.name);
-        for (char& c : name) {
-          if (Below(3) == 0 && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        }
-        const int wanted = f.arguments == kAnyCount ? 1 + Below(4) : f.arguments;
-        const int count = Below(12) == 0 ? 1 + Below(4) : wanted;
-        std::string out = name + (Below(8) == 0 ? " (" : "(");
-        for (int k = 0; k < count; ++k) out.append(k ? "," : "").append(Arithmetic(depth + 1));
-        return out + ")";
-      }
     }
+    const IntrinsicInfo& f = kIntrinsics[static_cast<std::size_t>(Below(kFunctionCount))];
+    std::string out(f.name);
+    for (char& c : out) {
+      if (Below(3) == 0 && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    const int wanted = f.arguments == kAnyCount ? 1 + Below(4) : f.arguments;
+    const int count = Below(12) == 0 ? 1 + Below(4) : wanted;
+    out += Below(8) == 0 ? " (" : "(";
+    for (int k = 0; k < count; ++k) out.append(k ? "," : "").append(Arithmetic(depth + 1));
+    return out + ")";
   }
 
   std::uint64_t state_;
-  std::vector<std::string> declared_;
+  Pieces declared_;
 };
 
-std::string Repeat(std::string_view unit, std::size_t times) {
-  std::string out;
-  while (times-- > 0) out += unit;
-  return out;
-}
-
-// Long texts: the worst shapes of every pass, at and around the limits.
-std::vector<std::string> LongFormulas() {
-  std::vector<std::string> typed = {
-      Repeat("(", 16378) + "1" + Repeat(")", 16378),
-      Repeat("(", 16379) + "1" + Repeat(")", 16379),
-      Repeat("+", 32766) + "1",
-      "1" + Repeat("+", 32765) + "1",
-      Repeat("SIN(", 5000) + "1" + Repeat(")", 5000),
-      Repeat("P(", 5459) + "1" + Repeat(")", 5459),
-      Repeat("P(", 5460) + "1" + Repeat(")", 5460),
-      Repeat("LNGAM(", 4681) + "1" + Repeat(")", 4681),
-      "1." + std::string(32763, '0'),
-      "1." + std::string(32764, '0'),
-      Repeat("x+", 16383) + "x",
-      Repeat("1+", 16383) + "1",
-      Repeat("1.1.,", 6552) + "1.1.1.1",
-      std::string(32767, 'a'),
-      std::string(32767, '#'),
-      Repeat("##07(", 5000) + "1" + Repeat(")", 5000),
-      "1" + std::string(32766, ' '),
-      "SUM(" + Repeat("(", 16379) + "1" + Repeat(")", 16380) + "...",
-      Repeat("(-", 10922) + "1" + Repeat(")", 10922),
-      Repeat("1+*(", 8191),
-  };
-  FormulaMaker maker(7);
-  for (int i = 0; i < 40; ++i) {
-    std::string sum;
-    while (sum.size() < 300) sum += maker.Arithmetic(0) + "+";
-    typed.push_back(sum + "1");
-  }
-  for (int i = 0; i < 40; ++i) {
-    const int pieces = 2000 + maker.Below(6000);
-    typed.push_back(maker.Expression(pieces));
-  }
-  std::vector<std::string> out = {
-      "y@" + Repeat("a,", 16000) + "b@" + Repeat("a,", 100) + "a@" + Repeat("b,", 100) + "c/1@a+b",
-      "y@" + Repeat("abcd,", 6553) + "@" + Repeat("x,", 16000) + "@@x",
-      std::string(40000, 'h') + "@@@@1+2",
-  };
-  for (const std::string& text : typed) out.push_back("y@ @ @ @" + text);
-  return out;
-}
-
 std::vector<std::string> CorpusFiles(const std::filesystem::path& folder) {
-  std::vector<std::filesystem::path> paths;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    paths.push_back(entry.path());
-  }
+  std::vector<std::filesystem::path> paths(std::filesystem::directory_iterator(folder), {});
   std::sort(paths.begin(), paths.end());
   std::vector<std::string> out;
   for (const auto& path : paths) {
@@ -215,35 +142,50 @@ std::vector<std::string> CorpusFiles(const std::filesystem::path& folder) {
 
 }  // namespace
 
-std::vector<FormulaCase> RecordedCases(const std::filesystem::path& corpus) {
-  std::vector<FormulaCase> out;
-  const auto add_corpus_case = [&](const std::string& formula) {
-    for (bool listing : {false, true}) out.push_back({CaseId(formula, listing), formula, listing});
-  };
-  // Each file as its fuzz target compiles it (with either listing request), and as a typed
-  // text after the calculation run's empty declarations.
-  for (const std::string& data : CorpusFiles(corpus / "typed_formula_fuzz")) {
-    if (!data.empty()) add_corpus_case("y@ @ @ @" + data.substr(1));
-    add_corpus_case("y@ @ @ @" + data);
-  }
-  for (const std::string& data : CorpusFiles(corpus / "formula_text_fuzz")) {
-    add_corpus_case(data);
-    add_corpus_case("y@ @ @ @" + data);
-  }
-  const auto add_numbered = [&](char set, int n, const std::string& formula) {
+std::vector<std::pair<std::string, Row>> RecordedRows(bool full) {
+  Compiler compiler;
+  std::unordered_set<std::string> seen;
+  std::vector<std::pair<std::string, Row>> rows;
+  // Formula with either listing request, under its id ("" for CaseId).
+  const auto add = [&](const std::string& id, const std::string& formula) {
+    const bool readable = !id.empty() && id[0] == 'g' && std::stoi(id.substr(1)) < 50;
     for (bool listing : {false, true}) {
-      out.push_back({set + std::to_string(n) + (listing ? "/1" : "/0"), formula, listing});
+      const std::string key = id.empty() ? CaseId(formula, listing) : id + (listing ? "/1" : "/0");
+      if ((full && !readable) || !seen.insert(key).second) continue;
+      Row row = Compile(compiler, formula, listing, full);
+      if (full) row.insert(row.begin(), Escape(formula));
+      rows.emplace_back(key, std::move(row));
     }
   };
+  // Each corpus file as its fuzz target compiles it, and as a typed text after the calculation
+  // run's empty declarations.
+  const std::filesystem::path corpus = NUMERELLA_FUZZ_CORPUS;
+  for (const std::string& data : CorpusFiles(corpus / "typed_formula_fuzz")) {
+    if (!data.empty()) add("", "y@ @ @ @" + data.substr(1));
+    add("", "y@ @ @ @" + data);
+  }
+  for (const std::string& data : CorpusFiles(corpus / "formula_text_fuzz")) {
+    add("", data);
+    add("", "y@ @ @ @" + data);
+  }
   FormulaMaker maker(20261207u);
-  for (int n = 0; n < kGeneratedFormulas; ++n) add_numbered('g', n, maker.Formula());
+  for (int n = 0; n < 40000; ++n) add("g" + std::to_string(n), maker.Formula());
+  // The long formulas of the recordings folder, then long generated sums and random texts.
   int n = 0;
-  for (const std::string& formula : LongFormulas()) add_numbered('l', n++, formula);
-  return out;
-}
-
-bool InReadableSubset(const std::string& id) {
-  return id[0] == 'g' && std::stoi(id.substr(1)) < kReadableFormulas;
+  for (const table::Row& row : table::Read(NUMERELLA_RECORDINGS "/long_formulas.txt")) {
+    add("l" + std::to_string(n++), table::Unescape(row[0]));
+  }
+  FormulaMaker long_maker(7);
+  for (int i = 0; i < 40; ++i) {
+    std::string sum;
+    while (sum.size() < 300) sum += long_maker.Arithmetic(0) + "+";
+    add("l" + std::to_string(n++), "y@ @ @ @" + sum + "1");
+  }
+  for (int i = 0; i < 40; ++i) {
+    const int pieces = 2000 + long_maker.Below(6000);
+    add("l" + std::to_string(n++), "y@ @ @ @" + long_maker.Expression(pieces));
+  }
+  return rows;
 }
 
 }  // namespace numerella::recorded

@@ -3,30 +3,13 @@
 // compilations.tsv.gz holds every case as a digest row, readable.tsv the readable subset in
 // full after its formula. Usage: record_compilations [folder] (the source folder by default).
 #include <cstdio>
-#include <string>
-#include <unordered_set>
-#include <utility>
-#include <vector>
 
 #include "compilation_record.h"
-#include "formula_sets.h"
 
-int main(int argc, char** argv) {
-  using namespace numerella::recorded;
-  const std::string folder = argc > 1 ? argv[1] : NUMERELLA_RECORDINGS;
-  numerella::Compiler compiler;
-  std::vector<std::pair<std::string, Row>> digests;
-  std::vector<std::pair<std::string, Row>> readable;
-  std::unordered_set<std::string> seen;
-  for (const FormulaCase& c : RecordedCases(NUMERELLA_FUZZ_CORPUS)) {
-    if (!seen.insert(c.id).second) continue;
-    digests.emplace_back(c.id, Compile(compiler, c.formula, c.listing, false));
-    if (InReadableSubset(c.id)) {
-      Row row = Compile(compiler, c.formula, c.listing, true);
-      row.insert(row.begin(), Escape(c.formula));
-      readable.emplace_back(c.id, std::move(row));
-    }
-  }
+namespace numerella::recorded {
+
+int Record(const std::string& folder) {
+  const auto digests = RecordedRows(false), readable = RecordedRows(true);
   std::string header = "id";
   for (const auto field : kFields) header.append("\t").append(field);
   if (!WriteTable(folder + "/compilations.tsv.gz", header, digests) ||
@@ -36,4 +19,10 @@ int main(int argc, char** argv) {
   }
   std::printf("%zu cases recorded, %zu of them in full\n", digests.size(), readable.size());
   return 0;
+}
+
+}  // namespace numerella::recorded
+
+int main(int argc, char** argv) {
+  return numerella::recorded::Record(argc > 1 ? argv[1] : NUMERELLA_RECORDINGS);
 }
