@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QWindow>
 
 #include "platform/latin1.h"
@@ -26,8 +27,10 @@ std::optional<QString> RunFileDialog(QWidget* owner, const QString& title,
   QFileDialog dialog(owner, title, folder);
   ConfigureFileDialog(dialog, mode, filters, selected_filter, default_suffix);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  if (mode != QFileDialog::AcceptSave) return dialog.selectedFiles().constFirst();
   // A native dialog may ignore the default suffix; adding it again changes nothing otherwise.
-  return WithDefaultSuffix(dialog.selectedFiles().constFirst(), default_suffix);
+  return WithDefaultSuffix(dialog.selectedFiles().constFirst(),
+                           SaveSuffix(dialog.selectedNameFilter(), default_suffix));
 }
 
 }  // namespace
@@ -40,11 +43,16 @@ void ConfigureFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode mode,
   // refusing it with a message of its own.
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-  dialog.setDefaultSuffix(default_suffix);
   dialog.setNameFilters(filters);
   if (selected_filter >= 0 && selected_filter < filters.size()) {
     dialog.selectNameFilter(filters.at(selected_filter));
   }
+  if (mode != QFileDialog::AcceptSave) return;
+  dialog.setDefaultSuffix(SaveSuffix(dialog.selectedNameFilter(), default_suffix));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog, default_suffix](const QString& filter) {
+                     dialog.setDefaultSuffix(SaveSuffix(filter, default_suffix));
+                   });
 }
 
 QString WithDefaultSuffix(const QString& path, const QString& suffix) {
@@ -52,6 +60,19 @@ QString WithDefaultSuffix(const QString& path, const QString& suffix) {
   const qsizetype name_start = path.lastIndexOf(QLatin1Char('/')) + 1;
   if (path.indexOf(QLatin1Char('.'), name_start + 1) >= 0) return path;
   return path + QLatin1Char('.') + suffix;
+}
+
+QString SaveSuffix(const QString& filter, const QString& default_suffix) {
+  if (!default_suffix.isEmpty()) return default_suffix;
+  const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+  const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+  const QString patterns =
+      open >= 0 && close > open ? filter.mid(open + 1, close - open - 1) : filter;
+  const QStringList list = patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  if (list.size() != 1 || !list.constFirst().startsWith(QLatin1String("*."))) return QString();
+  const QString extension = list.constFirst().mid(2);
+  static const QRegularExpression kPlain(QStringLiteral("^[^*?\\[\\]./]+$"));
+  return kPlain.match(extension).hasMatch() ? extension : QString();
 }
 
 void QtPlatformServices::ShowModal(QDialog& dialog, QWidget* owner) {

@@ -205,8 +205,8 @@ TEST_F(WindowTest, FailedFileCommandsChangeNothing) {
   EXPECT_EQ(Contents(old), WriteCalculationFile(std::get<History>(before)));
 }
 
-// Key presses from typing to a file saved under exactly the chosen name, Ctrl+Q, Ctrl+O in a
-// new window, F1 and ESCI. Both file dialogs offer the two filters, the second chosen.
+// Key presses from typing to a file saved with the extension of the filter it was typed under,
+// Ctrl+Q, Ctrl+O in a new window, F1 and ESCI. Both file dialogs offer the two filters, the second chosen.
 TEST_F(WindowTest, TypeComputeSaveQuitAndReadBack) {
   ShowAndActivate();
   const auto type = [this](const char* formula, const char* shown) {  // select all, type, Enter
@@ -217,18 +217,18 @@ TEST_F(WindowTest, TypeComputeSaveQuitAndReadBack) {
   };
   type("2*(3+4)^2", "98");
   type("SQR(2)", "1.414214");
-  platform_.QueueFileAnswer(PathOf("sessione"));
+  platform_.QueueFileAnswer(PathOf("sessione"), 1);  // typed under "File Numerella (*.nmr)"
   QTest::keyClick(TxtExp(), Qt::Key_S, Qt::ControlModifier);
   const QByteArray rows = "\"2*(3+4)^2\"\r\n\"98\"\r\n\"SQR(2)\"\r\n\"1.414214\"\r\n";
-  EXPECT_EQ(Contents(PathOf("sessione")), QByteArray("\" \"\r\n").repeated(16) + rows);
-  EXPECT_FALSE(QFile::exists(PathOf("sessione.nmr")));  // no extension added
+  EXPECT_EQ(Contents(PathOf("sessione.nmr")), QByteArray("\" \"\r\n").repeated(16) + rows);
+  EXPECT_FALSE(QFile::exists(PathOf("sessione")));
   const Screen saved = Shown();
   QTest::keyClick(TxtExp(), Qt::Key_Q, Qt::ControlModifier);
   EXPECT_FALSE(window_->isVisible());
 
   window_ = std::make_unique<FrmMain>(platform_);
   ShowAndActivate();
-  platform_.QueueFileAnswer(PathOf("sessione"));
+  platform_.QueueFileAnswer(PathOf("sessione.nmr"));
   QTest::keyClick(TxtExp(), Qt::Key_O, Qt::ControlModifier);
   EXPECT_EQ(Shown(), saved);
   QTest::keyClick(TxtExp(), Qt::Key_F1);
