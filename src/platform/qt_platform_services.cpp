@@ -4,14 +4,18 @@
 
 #include <unistd.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QWindow>
 
 #include "platform/latin1.h"
@@ -31,6 +35,28 @@ std::optional<QString> RunFileDialog(QWidget* owner, const QString& title,
   // A native dialog may ignore the default suffix; adding it again changes nothing otherwise.
   return WithDefaultSuffix(dialog.selectedFiles().constFirst(),
                            SaveSuffix(dialog.selectedNameFilter(), default_suffix));
+}
+
+// The window manager draws the title in its own font, often bold, beside the window's icon and
+// its buttons: a box narrower than that shows the title cut short.
+int TitleBarWidth(const QWidget& window) {
+  QFont font = QApplication::font("QMdiSubWindowTitleBar");
+  font.setBold(true);
+  const int text = QFontMetrics(font).horizontalAdvance(window.windowTitle());
+  const int title_bar = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+  constexpr int kIconAndButtons = 4;  // icon, minimise, maximise, close
+  return text + kIconAndButtons * title_bar + 2 * title_bar;
+}
+
+// QMessageBox fixes its own size from its layout's minimum width each time it is shown; a
+// spacer as wide as the title bar needs widens that minimum.
+void KeepTitleWhole(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
+  const QMargins margins = grid->contentsMargins();
+  const int inner = TitleBarWidth(box) - margins.left() - margins.right();
+  grid->addItem(new QSpacerItem(inner, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 }  // namespace
@@ -104,10 +130,12 @@ int QtPlatformServices::ShowMessageBox(QWidget* owner, const std::string& text, 
     box.setDefaultButton(QMessageBox::Yes);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&S\u00EC"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+    KeepTitleWhole(box);  // last: setting icon or buttons lays the box out anew
     return box.exec() == QMessageBox::Yes ? kAnswerYes : kAnswerNo;
   }
   box.setIcon(style == kBoxOkExclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
   box.setStandardButtons(QMessageBox::Ok);
+  KeepTitleWhole(box);
   box.exec();
   return kAnswerOk;
 }
