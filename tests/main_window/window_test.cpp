@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window over scripted platform services: layout, runs, keys, menus and files.
+#include "colours.h"
 #include "message_window/frm_msg.h"
 #include "window_fixture.h"
 
@@ -77,13 +78,15 @@ TEST_F(WindowTest, RunsShiftTheHistory) {
   EXPECT_EQ(Row(9), cases[std::size(cases) - 1]);
 }
 
-// A failed run, first or after a success with Lista Errori checked, leaves the screen as it was;
-// a compile failure shows the window "Numerella" with one button, and the listing if checked.
+// A failed run, first or after a success with Lista Errori checked, leaves the screen as it was,
+// the earlier result dimmed (and so described) until the next success; a compile failure shows
+// the window "Numerella" with one button, and the listing if checked.
 TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
   const std::pair<const char*, bool> cases[] = {// formula, fails to compile (else to evaluate)
                                                 {"2+", true},      {"(1", true},
                                                 {"FOO(1)", true},  {"1/0", false},
                                                 {"LOG(0)", false}, {"SQR(-1)", false}};
+  QImage result;  // LblVal as a success shows it
   for (const bool after_success : {false, true}) {
     for (const auto& [formula, compile_failure] : cases) {
       SCOPED_TRACE(formula + (after_success ? " after 7, listing checked"s : " first"s));
@@ -96,8 +99,14 @@ TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
       TxtExp()->setPlainText(formula);
       const Screen before = Shown();
       const std::size_t boxes = platform_.boxes().size(), modals = platform_.modals().size();
+      result = LblVal()->grab().toImage();
       window_->RunCalculation();
       EXPECT_EQ(Shown(), before);
+      const QColor paper = LblVal()->palette().color(QPalette::Window);
+      EXPECT_EQ(InkContrast(LblVal()->grab().toImage(), paper) < InkContrast(result, paper),
+                after_success);
+      EXPECT_EQ(LblVal()->accessibleDescription(),
+                after_success ? "Risultato di un calcolo precedente" : "");
       EXPECT_EQ(platform_.modals().size(), modals + (compile_failure ? 1 : 0));
       EXPECT_EQ(platform_.boxes().size(), boxes + (compile_failure ? 0 : 1));
       if (!compile_failure) {
@@ -115,6 +124,9 @@ TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
       EXPECT_EQ(listing.find('\r') != std::string::npos, after_success) << listing;
     }
   }
+  Run("7");
+  EXPECT_EQ(std::pair(LblVal()->grab().toImage(), LblVal()->accessibleDescription()),
+            std::pair(result, QString()));
 }
 
 TEST_F(WindowTest, EnterRunsExactlyOneCalculationWhereverAndRowsPassKeysOn) {
@@ -206,7 +218,8 @@ TEST_F(WindowTest, FailedFileCommandsChangeNothing) {
 }
 
 // Key presses from typing to a file saved with the extension of the filter it was typed under,
-// Ctrl+Q, Ctrl+O in a new window, F1 and ESCI. Both file dialogs offer the two filters, the second chosen.
+// Ctrl+Q, Ctrl+O in a new window, F1 and ESCI. Both file dialogs offer the two filters, the second
+// chosen.
 TEST_F(WindowTest, TypeComputeSaveQuitAndReadBack) {
   ShowAndActivate();
   const auto type = [this](const char* formula, const char* shown) {  // select all, type, Enter
