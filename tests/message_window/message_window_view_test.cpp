@@ -172,7 +172,7 @@ TEST(MessageWindowViewTest, CharacterWidthsAddUpToTheFontsLineWidths) {
   }
 }
 
-// The part of the grabbed window d showing rect (logical pixels of the client area).
+// The part of a grabbed window's picture that shows rect (logical pixels of its client area).
 QImage Part(const QImage& shown, const QRect& rect) {
   const qreal r = shown.devicePixelRatio();
   return shown.copy(QRectF(QPointF(rect.topLeft()) * r, QSizeF(rect.size()) * r).toRect());
@@ -195,7 +195,8 @@ QRect FirstLine(QDialog& d) {
 TEST(MessageWindowViewTest, LegibleInLightAndDarkPalettesAndPrintedAlike) {
   const QPalette original = QApplication::palette();
   QImage first_print;
-  for (const QPalette& palette : {original, DarkPalette(), original}) {
+  const QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x32, 0x32, 0x32));  // white text
+  for (const QPalette& palette : {original, dark, original}) {
     QApplication::setPalette(palette);
     const QColor window = palette.color(QPalette::Active, QPalette::Window);
     QImage shown, text, icon, card;

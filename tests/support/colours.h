@@ -1,25 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Colours as a reader sees them: a dark desktop palette, the contrast ratio of two colours
-// (1 to 21, as the web's accessibility guidelines define it) and the strongest ink of a picture.
+// Colours as a reader sees them: the contrast ratio of two colours (1 to 21, as the web's
+// accessibility guidelines define it) and the strongest ink of a picture.
 #pragma once
 
 #include <QImage>
-#include <QPalette>
 #include <algorithm>
 #include <cmath>
 
 namespace numerella {
-
-inline QPalette DarkPalette() {
-  QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x32, 0x32, 0x32));  // button, window
-  dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xec));
-  dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xec));
-  dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xec));
-  dark.setColor(QPalette::Base, QColor(0x2d, 0x2d, 0x2d));
-  dark.setColor(QPalette::Midlight, QColor(0x45, 0x45, 0x48));
-  dark.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
-  return dark;
-}
 
 inline double Contrast(const QColor& a, const QColor& b) {
   const auto luminance = [](const QColor& c) {
