@@ -4,6 +4,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -247,6 +248,32 @@ void ResultLabel::SetResult(const QString& text) {
   setText(text);
   const QString shown = text.trimmed();
   setAccessibleName(shown.isEmpty() ? caption_ : caption_ + QStringLiteral(": ") + shown);
+  setForegroundRole(QPalette::WindowText);
+  setAccessibleDescription(QString());
+}
+
+void ResultLabel::SetStale() {
+  if (text().trimmed().isEmpty()) return;
+  // A role of the palette, so that the dimmed shade follows a change of theme.
+  setForegroundRole(QPalette::PlaceholderText);
+  setAccessibleDescription(QStringLiteral("Risultato di un calcolo precedente"));
+}
+
+void ResultLabel::focusInEvent(QFocusEvent* event) {
+  QLabel::focusInEvent(event);
+  const Qt::FocusReason reason = event->reason();
+  if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+      reason == Qt::ShortcutFocusReason) {
+    setSelection(0, static_cast<int>(text().size()));
+  }
+}
+
+void ResultLabel::focusOutEvent(QFocusEvent* event) {
+  QLabel::focusOutEvent(event);
+  // A menu or another window keeps the selection, as in the history formulas.
+  if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) {
+    setSelection(0, 0);
+  }
 }
 
 QMenu* ResultLabel::CreateCopyMenu() {

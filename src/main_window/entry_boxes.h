@@ -95,6 +95,9 @@ class ResultLabel : public QLabel {
 
   // Shows text as it is (no rich text) and keeps the name for screen readers up to date.
   void SetResult(const QString& text);
+  // A result left from an earlier formula, after a run that failed, is shown dimmed (its text
+  // unchanged) until SetResult shows a new one.
+  void SetStale();
 
   // The menu the label shows on a right click; the caller owns it.
   QMenu* CreateCopyMenu();
@@ -103,6 +106,10 @@ class ResultLabel : public QLabel {
   // A result is one word to the user, whatever "." "+" or "-" it holds.
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  // Reached by Tab, the result is selected, as a history formula is: the selection marks
+  // where the focus is.
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   QString caption_;

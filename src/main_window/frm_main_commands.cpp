@@ -58,12 +58,14 @@ void FrmMain::RunCalculation() {
     case CalculationOutcome::Kind::kBlank:
       break;
     case CalculationOutcome::Kind::kCompileFailed:
+      lbl_val_->SetStale();  // the result shown is that of an earlier formula
       ShowMessageWindow(platform_, this, "Numerella", outcome.message, kIconExclamation, 1,
                         {"", "&Continua"});
       BackToExpression();
       ShowCompileErrorPlace(outcome.error_place);
       return;
     case CalculationOutcome::Kind::kEvalFailed:
+      lbl_val_->SetStale();
       platform_.ShowMessageBox(this, kEvalErrorText, BoxStyle::kOk, "NUMERELLA");
       break;
     case CalculationOutcome::Kind::kResult:

@@ -45,6 +45,37 @@ constexpr IconInfo kIcons[] = {
     {"ImgStp", "stop", "Errore"},
 };
 
+// The icon with its black rim (the black pixels that touch the transparent surround) in
+// outline instead, so that the rim stays visible on a dark window. The black marks inside
+// the disc are kept.
+QImage WithOutline(const QImage& source, const QColor& outline) {
+  QImage image = source.convertToFormat(QImage::Format_ARGB32);
+  const QRgb black = qRgb(0, 0, 0), painted = outline.rgb();
+  if (painted == black) return image;
+  const int w = image.width(), h = image.height();
+  const auto transparent = [&](int x, int y) {
+    return x < 0 || y < 0 || x >= w || y >= h || qAlpha(image.pixel(x, y)) == 0;
+  };
+  std::vector<QPoint> rim;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (image.pixel(x, y) == black && (transparent(x - 1, y) || transparent(x + 1, y) ||
+                                         transparent(x, y - 1) || transparent(x, y + 1)))
+        rim.emplace_back(x, y);
+  // The rim may be thicker than a pixel: black neighbours of the rim belong to it.
+  while (!rim.empty()) {
+    const QPoint p = rim.back();
+    rim.pop_back();
+    if (image.pixel(p) != black) continue;
+    image.setPixel(p, painted);
+    for (const QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+      const QPoint n = p + d;
+      if (image.rect().contains(n) && image.pixel(n) == black) rim.push_back(n);
+    }
+  }
+  return image;
+}
+
 }  // namespace
 
 FrmMsg& FrmMsg::Instance() {
@@ -63,26 +94,43 @@ FrmMsg::FrmMsg() : QDialog(nullptr) {
       this, [this](QPainter& painter, const QRectF& visible) { PaintVisible(painter, visible); });
   buttons_.push_back(NewButton(0));
   buttons_.push_back(NewButton(1));
-  const double ppt = PixelsPerTwip();
+  const int side = ToPixels(kIconSize, PixelsPerTwip());
   for (const IconInfo& info : kIcons) {
     auto* label = new QLabel(this);
     label->setObjectName(QString::fromLatin1(info.object_name));
     label->setAccessibleName(QString::fromUtf8(info.spoken));
-    QIcon icon;
-    for (const int size : {16, 32}) {
-      icon.addFile(QStringLiteral(":/message_window/icons/%1-%2.png")
-                       .arg(QString::fromLatin1(info.resource))
-                       .arg(size));
-    }
-    const int side = ToPixels(kIconSize, ppt);
     label->setFixedSize(side, side);
-    label->setPixmap(icon.pixmap(side, side));
     label->setScaledContents(true);
     label->hide();
     icons_.push_back(label);
   }
+  PaintIcons();
   SetClientSizeTwips(4884, 2340);
   winId();  // a native window from the start, so that its frame can be measured
+}
+
+void FrmMsg::PaintIcons() {
+  const QColor outline = palette().color(QPalette::WindowText);
+  const int side = ToPixels(kIconSize, PixelsPerTwip());
+  for (std::size_t k = 0; k < icons_.size(); ++k) {
+    QIcon icon;
+    for (const int size : {16, 32}) {
+      const QImage image(QStringLiteral(":/message_window/icons/%1-%2.png")
+                             .arg(QString::fromLatin1(kIcons[k].resource))
+                             .arg(size));
+      icon.addPixmap(QPixmap::fromImage(WithOutline(image, outline)));
+    }
+    icons_[k]->setPixmap(icon.pixmap(side, side));
+  }
+}
+
+void FrmMsg::changeEvent(QEvent* event) {
+  // A desktop that switches between light and dark while the program runs.
+  if (event->type() == QEvent::PaletteChange) {
+    PaintIcons();
+    area_->TextsChanged();
+  }
+  QDialog::changeEvent(event);
 }
 
 QPushButton* FrmMsg::NewButton(int index) {
@@ -179,10 +227,11 @@ void FrmMsg::SetSpokenText(std::string_view bytes) {
   area_->setAccessibleDescription(spoken);
 }
 
-void FrmMsg::PaintText(QPainter& painter, const DrawnText& text, double pixels_per_twip) const {
+void FrmMsg::PaintText(QPainter& painter, const DrawnText& text, double pixels_per_twip,
+                       const QColor& colour) const {
   QFont font = font_;
   painter.setFont(font);
-  painter.setPen(Qt::black);
+  painter.setPen(colour);
   const QFontMetricsF metrics(font, painter.device());
   painter.drawText(QPointF(text.x * pixels_per_twip, text.y * pixels_per_twip + metrics.ascent()),
                    Cp437ToQString(text.bytes));
@@ -191,10 +240,12 @@ void FrmMsg::PaintText(QPainter& painter, const DrawnText& text, double pixels_p
 void FrmMsg::PaintVisible(QPainter& painter, const QRectF& visible) const {
   const double ppt = PixelsPerTwip();
   const QFontMetricsF metrics(font_, this);
+  // On the screen the text takes the window's own colours, light or dark.
+  const QColor colour = palette().color(QPalette::WindowText);
   for (const DrawnText& text : drawn_) {
     const double top = text.y * ppt;
     if (top + metrics.height() < visible.top() || top > visible.bottom()) continue;
-    PaintText(painter, text, ppt);
+    PaintText(painter, text, ppt, colour);
   }
 }
 
@@ -204,8 +255,9 @@ QSizeF FrmMsg::PictureSizeTwips() const {
   return QSizeF(size.width() / PixelsPerTwip(), size.height() / PixelsPerTwip());
 }
 
+// On paper the text is black, whatever the screen shows.
 void FrmMsg::PaintPicture(QPainter& painter, double pixels_per_twip) const {
-  for (const DrawnText& text : drawn_) PaintText(painter, text, pixels_per_twip);
+  for (const DrawnText& text : drawn_) PaintText(painter, text, pixels_per_twip, Qt::black);
 }
 
 double FrmMsg::PixelsPerTwip() const { return logicalDpiX() / kTwipsPerInch; }

@@ -93,6 +93,7 @@ class FrmMsg : public QDialog, public WindowPicture {
   double IconHeightTwips() const { return kIconSize; }
 
  protected:
+  void changeEvent(QEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   // Esc and the title-bar close button count as pressing button 1.
@@ -106,7 +107,10 @@ class FrmMsg : public QDialog, public WindowPicture {
   FrmMsg();
   QPushButton* NewButton(int index);
   void SetFont(const QFont& font);
-  void PaintText(QPainter& painter, const DrawnText& text, double pixels_per_twip) const;
+  // The icons' pictures, their rims in the window's text colour.
+  void PaintIcons();
+  void PaintText(QPainter& painter, const DrawnText& text, double pixels_per_twip,
+                 const QColor& colour) const;
   void PaintVisible(QPainter& painter, const QRectF& visible) const;
   bool PressMnemonic(QChar key);
   bool ScrollText(const QKeyEvent& event);

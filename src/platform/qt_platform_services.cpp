@@ -11,10 +11,14 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStyle>
 #include <QTimer>
 #include <QWindow>
 #include <chrono>
@@ -39,8 +43,32 @@ std::optional<QString> RunFileDialog(QWidget* owner, const QString& title,
   QFileDialog dialog(owner, title, folder);
   ConfigureFileDialog(dialog, mode, filters, selected_filter, default_suffix);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  if (mode != QFileDialog::AcceptSave) return dialog.selectedFiles().constFirst();
   // A native dialog may ignore the default suffix; adding it again changes nothing otherwise.
-  return WithDefaultSuffix(dialog.selectedFiles().constFirst(), default_suffix);
+  return WithDefaultSuffix(dialog.selectedFiles().constFirst(),
+                           SaveSuffix(dialog.selectedNameFilter(), default_suffix));
+}
+
+// The window manager draws the title in its own font, often bold, beside the window's icon and
+// its buttons: a box narrower than that shows the title cut short.
+int TitleBarWidth(const QWidget& window) {
+  QFont font = QApplication::font("QMdiSubWindowTitleBar");
+  font.setBold(true);
+  const int text = QFontMetrics(font).horizontalAdvance(window.windowTitle());
+  const int title_bar = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+  constexpr int kIconAndButtons = 4;  // icon, minimise, maximise, close
+  return text + kIconAndButtons * title_bar + 2 * title_bar;
+}
+
+// QMessageBox fixes its own size from its layout's minimum width each time it is shown; a
+// spacer as wide as the title bar needs widens that minimum.
+void KeepTitleWhole(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
+  const QMargins margins = grid->contentsMargins();
+  const int inner = TitleBarWidth(box) - margins.left() - margins.right();
+  grid->addItem(new QSpacerItem(inner, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 // The print system's questions give up after this; the worker thread that asks them is
@@ -95,11 +123,16 @@ void ConfigureFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode mode,
   // refusing it with a message of its own.
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-  dialog.setDefaultSuffix(default_suffix);
   dialog.setNameFilters(filters);
   if (selected_filter >= 0 && selected_filter < filters.size()) {
     dialog.selectNameFilter(filters.at(selected_filter));
   }
+  if (mode != QFileDialog::AcceptSave) return;
+  dialog.setDefaultSuffix(SaveSuffix(dialog.selectedNameFilter(), default_suffix));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog, default_suffix](const QString& filter) {
+                     dialog.setDefaultSuffix(SaveSuffix(filter, default_suffix));
+                   });
 }
 
 QString WithDefaultSuffix(const QString& path, const QString& suffix) {
@@ -107,6 +140,19 @@ QString WithDefaultSuffix(const QString& path, const QString& suffix) {
   const qsizetype name_start = path.lastIndexOf(QLatin1Char('/')) + 1;
   if (path.indexOf(QLatin1Char('.'), name_start + 1) >= 0) return path;
   return path + QLatin1Char('.') + suffix;
+}
+
+QString SaveSuffix(const QString& filter, const QString& default_suffix) {
+  if (!default_suffix.isEmpty()) return default_suffix;
+  const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+  const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+  const QString patterns =
+      open >= 0 && close > open ? filter.mid(open + 1, close - open - 1) : filter;
+  const QStringList list = patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  if (list.size() != 1 || !list.constFirst().startsWith(QLatin1String("*."))) return QString();
+  const QString extension = list.constFirst().mid(2);
+  static const QRegularExpression kPlain(QStringLiteral("^[^*?\\[\\]./]+$"));
+  return kPlain.match(extension).hasMatch() ? extension : QString();
 }
 
 void QtPlatformServices::ShowModal(QDialog& dialog, QWidget* owner) {
@@ -138,10 +184,12 @@ BoxAnswer QtPlatformServices::ShowMessageBox(QWidget* owner, const std::string& 
     box.setDefaultButton(QMessageBox::Yes);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&S\u00EC"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+    KeepTitleWhole(box);  // last: setting icon or buttons lays the box out anew
     return box.exec() == QMessageBox::Yes ? BoxAnswer::kYes : BoxAnswer::kNo;
   }
   box.setIcon(style == BoxStyle::kOkExclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
   box.setStandardButtons(QMessageBox::Ok);
+  KeepTitleWhole(box);
   box.exec();
   return BoxAnswer::kOk;
 }

@@ -10,13 +10,18 @@
 namespace numerella {
 
 // How the file dialogs are set up: any typed name is accepted (the program reports a missing
-// file itself), Save As replaces without asking, and a default suffix is added by the dialog.
+// file itself), Save As replaces without asking and adds SaveSuffix to a name without one,
+// following the filter the user picks.
 void ConfigureFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode mode,
                          const QStringList& filters, int selected_filter,
                          const QString& default_suffix);
 // path with ".<suffix>" added when its file name has no extension (a dot after its first
 // character) and suffix is not empty; otherwise path unchanged.
 QString WithDefaultSuffix(const QString& path, const QString& suffix);
+// The extension Save As adds under filter: default_suffix when given, otherwise the one
+// extension the filter names ("File Numerella (*.nmr)" gives "nmr"; "*", "*.*" or several
+// patterns give none).
+QString SaveSuffix(const QString& filter, const QString& default_suffix);
 
 class QtPlatformServices : public PlatformServices {
  public:

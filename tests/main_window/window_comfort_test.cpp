@@ -206,6 +206,37 @@ TEST_F(WindowTest, HistoryColoursFollowAPaletteChange) {
   }
 }
 
+// Reached by Tab, a result is marked as a history formula is: its text selected in the
+// palette's highlight; the mark goes when the focus moves on.
+TEST_F(WindowTest, TabMarksResultsAsItMarksFormulas) {
+  ShowAndActivate();
+  Run("2+3");
+  const QRgb highlight = window_->palette().color(QPalette::Active, QPalette::Highlight).rgb();
+  const auto marked = [highlight](QWidget* w) {
+    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (image.pixel(x, y) == highlight) return true;
+    return false;
+  };
+  const std::pair<const char*, int> cases[] = {// control, Tab presses from TxtExp
+                                               {"LblVal", 3},
+                                               {"TxtSav1", 6},
+                                               {"LblSav1", 7},
+                                               {"TxtSav9", 22},
+                                               {"LblSav9", 23}};
+  for (const auto& [name, tabs] : cases) {
+    QWidget* control = Control(name);
+    TxtExp()->setFocus();
+    const bool before = marked(control);
+    for (int i = 0; i < tabs; ++i) KeyAtFocus(Qt::Key_Tab);
+    ASSERT_EQ(Focus(), control) << name;
+    const bool focused = marked(control);
+    KeyAtFocus(Qt::Key_Tab);
+    EXPECT_EQ(std::tuple(before, focused, marked(control)), std::tuple(false, true, false)) << name;
+  }
+}
+
 // Up on the first line and Down on the last walk through the history formulas, newest first,
 // skipping blank rows and the formula already shown, back to what was typed; a double-click
 // on a row puts its formula in. The cursor ends at the end, and Enter runs one calculation.

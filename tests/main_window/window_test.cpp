@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window over scripted platform services: layout, runs, keys, menus and files.
+#include "colours.h"
 #include "message_window/frm_msg.h"
 #include "window_fixture.h"
 
@@ -78,13 +79,15 @@ TEST_F(WindowTest, RunsShiftTheHistory) {
   EXPECT_EQ(Row(9), cases[std::size(cases) - 1]);
 }
 
-// A failed run, first or after a success with Lista Errori checked, leaves the screen as it was;
-// a compile failure shows the window "Numerella" with one button, and the listing if checked.
+// A failed run, first or after a success with Lista Errori checked, leaves the screen as it was,
+// the earlier result dimmed (and so described) until the next success; a compile failure shows
+// the window "Numerella" with one button, and the listing if checked.
 TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
   const std::pair<const char*, bool> cases[] = {// formula, fails to compile (else to evaluate)
                                                 {"2+", true},      {"(1", true},
                                                 {"FOO(1)", true},  {"1/0", false},
                                                 {"LOG(0)", false}, {"SQR(-1)", false}};
+  QImage result;  // LblVal as a success shows it
   for (const bool after_success : {false, true}) {
     for (const auto& [formula, compile_failure] : cases) {
       SCOPED_TRACE(formula + (after_success ? " after 7, listing checked"s : " first"s));
@@ -97,8 +100,14 @@ TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
       TxtExp()->setPlainText(formula);
       const Screen before = Shown();
       const std::size_t boxes = platform_.boxes().size(), modals = platform_.modals().size();
+      result = LblVal()->grab().toImage();
       window_->RunCalculation();
       EXPECT_EQ(Shown(), before);
+      const QColor paper = LblVal()->palette().color(QPalette::Window);
+      EXPECT_EQ(InkContrast(LblVal()->grab().toImage(), paper) < InkContrast(result, paper),
+                after_success);
+      EXPECT_EQ(LblVal()->accessibleDescription(),
+                after_success ? "Risultato di un calcolo precedente" : "");
       EXPECT_EQ(platform_.modals().size(), modals + (compile_failure ? 1 : 0));
       EXPECT_EQ(platform_.boxes().size(), boxes + (compile_failure ? 0 : 1));
       if (!compile_failure) {
@@ -116,6 +125,9 @@ TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
       EXPECT_EQ(listing.find('\r') != std::string::npos, after_success) << listing;
     }
   }
+  Run("7");
+  EXPECT_EQ(std::pair(LblVal()->grab().toImage(), LblVal()->accessibleDescription()),
+            std::pair(result, QString()));
 }
 
 TEST_F(WindowTest, EnterRunsExactlyOneCalculationWhereverAndRowsPassKeysOn) {
@@ -206,8 +218,9 @@ TEST_F(WindowTest, FailedFileCommandsChangeNothing) {
   EXPECT_EQ(Contents(old), WriteCalculationFile(std::get<History>(before)));
 }
 
-// Key presses from typing to a file saved under exactly the chosen name, Ctrl+Q, Ctrl+O in a
-// new window, F1 and ESCI. Both file dialogs offer the two filters, the second chosen.
+// Key presses from typing to a file saved with the extension of the filter it was typed under,
+// Ctrl+Q, Ctrl+O in a new window, F1 and ESCI. Both file dialogs offer the two filters, the second
+// chosen.
 TEST_F(WindowTest, TypeComputeSaveQuitAndReadBack) {
   ShowAndActivate();
   const auto type = [this](const char* formula, const char* shown) {  // select all, type, Enter
@@ -218,18 +231,18 @@ TEST_F(WindowTest, TypeComputeSaveQuitAndReadBack) {
   };
   type("2*(3+4)^2", "98");
   type("SQR(2)", "1.414214");
-  platform_.QueueFileAnswer(PathOf("sessione"));
+  platform_.QueueFileAnswer(PathOf("sessione"), 1);  // typed under "File Numerella (*.nmr)"
   QTest::keyClick(TxtExp(), Qt::Key_S, Qt::ControlModifier);
   const QByteArray rows = "\"2*(3+4)^2\"\r\n\"98\"\r\n\"SQR(2)\"\r\n\"1.414214\"\r\n";
-  EXPECT_EQ(Contents(PathOf("sessione")), QByteArray("\" \"\r\n").repeated(16) + rows);
-  EXPECT_FALSE(QFile::exists(PathOf("sessione.nmr")));  // no extension added
+  EXPECT_EQ(Contents(PathOf("sessione.nmr")), QByteArray("\" \"\r\n").repeated(16) + rows);
+  EXPECT_FALSE(QFile::exists(PathOf("sessione")));
   const Screen saved = Shown();
   QTest::keyClick(TxtExp(), Qt::Key_Q, Qt::ControlModifier);
   EXPECT_FALSE(window_->isVisible());
 
   window_ = std::make_unique<FrmMain>(platform_);
   ShowAndActivate();
-  platform_.QueueFileAnswer(PathOf("sessione"));
+  platform_.QueueFileAnswer(PathOf("sessione.nmr"));
   QTest::keyClick(TxtExp(), Qt::Key_O, Qt::ControlModifier);
   EXPECT_EQ(Shown(), saved);
   QTest::keyClick(TxtExp(), Qt::Key_F1);

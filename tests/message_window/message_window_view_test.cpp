@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // How the message window shows a text: a huge listing cut down to the screen with its text
 // scrolling (also by keyboard) and only the view drawn; the text offered to screen readers;
-// the picture drawn at the screen's device pixel ratio while printing stays as it was.
+// the picture drawn at the screen's device pixel ratio while printing stays as it was; text
+// and icons legible in light and dark palettes, the print black on white in both.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -12,6 +13,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include "colours.h"
 #include "message_window/cp437.h"
 #include "message_window/frm_msg.h"
 #include "message_window/mod_msg.h"
@@ -167,6 +169,63 @@ TEST(MessageWindowViewTest, CharacterWidthsAddUpToTheFontsLineWidths) {
   for (const std::string& line : lines) {
     const double advance = metrics.horizontalAdvance(Cp437ToQString(line));
     EXPECT_EQ(frm.TextWidth(line), std::round(advance / frm.PixelsPerTwip())) << line;
+  }
+}
+
+// The part of a grabbed window's picture that shows rect (logical pixels of its client area).
+QImage Part(const QImage& shown, const QRect& rect) {
+  const qreal r = shown.devicePixelRatio();
+  return shown.copy(QRectF(QPointF(rect.topLeft()) * r, QSizeF(rect.size()) * r).toRect());
+}
+
+// Where the first line of the text shows, in the window's client area.
+QRect FirstLine(QDialog& d) {
+  const FrmMsg& frm = FrmMsg::Instance();
+  const FrmMsg::DrawnText& line = frm.Drawn().front();
+  const double ppt = frm.PixelsPerTwip();
+  return QRectF(line.x * ppt, line.y * ppt, frm.TextWidth(line.bytes) * ppt,
+                frm.TextHeight(line.bytes) * ppt)
+      .toRect()
+      .translated(d.findChild<MsgTextArea*>()->pos());
+}
+
+// The window takes the application's palette as it changes: the text (the card's too) is
+// drawn in its window text on its window colour, at least 4.5:1, and the icon's rim stands
+// out at least 3:1 from that colour. The card prints the same whatever the screen shows.
+TEST(MessageWindowViewTest, LegibleInLightAndDarkPalettesAndPrintedAlike) {
+  const QPalette original = QApplication::palette();
+  QImage first_print;
+  const QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x32, 0x32, 0x32));  // white text
+  for (const QPalette& palette : {original, dark, original}) {
+    QApplication::setPalette(palette);
+    const QColor window = palette.color(QPalette::Active, QPalette::Window);
+    QImage shown, text, icon, card;
+    Show("***Errori di Compilazione", Action([&](QDialog& d) {
+           shown = d.grab().toImage();
+           text = Part(shown, FirstLine(d));
+           icon = Part(shown, d.findChild<QLabel*>(QStringLiteral("ImgEsc"))->geometry());
+           Scripted::PressButton(d, 1);
+         }));
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(QColor(shown.pixel(1, 1)), window);
+    EXPECT_GE(InkContrast(text, window), 4.5)
+        << palette.color(QPalette::WindowText).name().toStdString();
+    int x = 0;  // the rim: the first pixel of the icon's middle row that is not the window
+    while (x + 1 < icon.width() && QColor(icon.pixel(x, icon.height() / 2)) == window) ++x;
+    EXPECT_GE(Contrast(QColor(icon.pixel(x, icon.height() / 2)), window), 3.0);
+
+    Scripted platform;
+    platform.QueueModal(Action([&](QDialog& d) {
+      card = Part(d.grab().toImage(), FirstLine(d));
+      Scripted::PressButton(d, 1);
+    }));
+    ShowFunctionList(platform, nullptr);
+    EXPECT_GE(InkContrast(card, window), 4.5);
+    QImage page(1300, 900, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    ASSERT_TRUE(PrintAnywhere(FrmMsg::Instance(), page));
+    if (first_print.isNull()) first_print = page;
+    EXPECT_EQ(page, first_print);
   }
 }
 

@@ -8,7 +8,9 @@
 #include <QFontInfo>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include "platform/platform_fonts.h"
@@ -87,6 +89,33 @@ TEST(DesktopPlatformTest, ModalReturnsOnceHiddenNoPrinterGivesNoneAndFontsMap) {
     EXPECT_DOUBLE_EQ(font.pointSizeF(), points) << name;
   }
   EXPECT_EQ(PlatformFont("MS Sans Serif", 7.8).family(), QApplication::font().family());
+}
+
+// Every box the program shows is wide enough for its title in a bold title-bar font beside
+// the window's icon and three buttons; Enter closes it.
+TEST(DesktopPlatformTest, MessageBoxesShowTheirWholeTitle) {
+  const std::pair<const char*, const char*> boxes[] = {
+      {"Errore di Esecuzione", "NUMERELLA"},
+      {"File Inesistente", "Lettura File"},
+      {"Errore di Specificazione del File", "Lettura File"},
+      {"Errori nel Calcolo della Funzione", "D_X2"},
+      {"Stampare su PDF?", "Funzioni Intrinseche della Numerella"}};
+  QFont title_font = QApplication::font("QMdiSubWindowTitleBar");
+  title_font.setBold(true);
+  for (const auto& [text, title] : boxes) {
+    int width = 0, needed = 0;
+    QTimer::singleShot(0, [&, title = title] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (box == nullptr) return;
+      const int bar = box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
+      needed = QFontMetrics(title_font).horizontalAdvance(QLatin1String(title)) + 4 * bar;
+      width = box->width();
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    QtPlatformServices().ShowMessageBox(nullptr, text, BoxStyle::kOk, title);
+    EXPECT_GE(width, needed) << title;
+    EXPECT_GT(needed, 0) << title;
+  }
 }
 
 }  // namespace

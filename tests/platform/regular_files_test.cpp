@@ -18,10 +18,12 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <fstream>
 #include <sstream>
@@ -335,25 +337,29 @@ TEST(FileDialogs, SuffixOnlyWhereTheNameHasNoExtension) {
 }
 
 // The Open dialog hands back a typed name that does not exist (the program then says "File
-// Inesistente" itself); Save As neither asks before replacing nor adds a suffix unasked.
-TEST(FileDialogs, OpenAcceptsAnyTypedNameAndSaveAsDoesNotAsk) {
+// Inesistente" itself); Save As does not ask before replacing and adds the extension of the
+// filter the user left or picked (by key, from the second) to a name typed without one.
+TEST(FileDialogs, OpenAcceptsAnyTypedNameAndSaveAsAddsTheFiltersExtension) {
   QTemporaryDir dir;
   const QStringList filters{"Tutti i File (*.*)", "File Numerella (*.nmr)"};
   Put(dir.filePath("esiste.nmr").toStdString(), kOld);
-  const std::tuple<QFileDialog::AcceptMode, const char*, QString> cases[] = {
-      {QFileDialog::AcceptOpen, "manca.nmr", ""},
-      {QFileDialog::AcceptSave, "esiste.nmr", ""},
-      {QFileDialog::AcceptSave, "nuovo", ""},
-      {QFileDialog::AcceptSave, "scheda", "pdf"}};
-  for (const auto& [mode, typed, suffix] : cases) {
+  const std::tuple<QFileDialog::AcceptMode, const char*, QString, int, const char*> cases[] = {
+      // mode, typed, default suffix, filter, chosen name
+      {QFileDialog::AcceptOpen, "manca", "", 1, "manca"},
+      {QFileDialog::AcceptSave, "esiste.nmr", "", 1, "esiste.nmr"},
+      {QFileDialog::AcceptSave, "nuovo", "", 1, "nuovo.nmr"},
+      {QFileDialog::AcceptSave, "nuovo", "", 0, "nuovo"},
+      {QFileDialog::AcceptSave, "nuovo.txt", "", 1, "nuovo.txt"},
+      {QFileDialog::AcceptSave, "scheda", "pdf", 1, "scheda.pdf"}};
+  for (const auto& [mode, typed, suffix, filter, chosen] : cases) {
     QFileDialog dialog(nullptr, QString(), dir.path());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     ConfigureFileDialog(dialog, mode, filters, 1, suffix);
     EXPECT_EQ(dialog.selectedNameFilter(), filters[1]);
     bool interrupted = false;  // a message box of the dialog's own would be closed by this
-    const QString name = QLatin1String(typed);
     QTimer::singleShot(0, &dialog, [&] {
-      dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+      if (filter == 0) QTest::keyClick(dialog.findChild<QComboBox*>("fileTypeCombo"), Qt::Key_Up);
+      auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
       QTimer::singleShot(2000, &dialog, [&] {
         if (QWidget* box = QApplication::activeModalWidget(); box != nullptr && box != &dialog) {
           interrupted = true;
@@ -361,13 +367,12 @@ TEST(FileDialogs, OpenAcceptsAnyTypedNameAndSaveAsDoesNotAsk) {
         }
         dialog.reject();
       });
-      static_cast<QDialog&>(dialog).accept();  // as the dialog's Open or Save button does
+      QTest::keyClicks(edit, QLatin1String(typed));
+      QTest::keyClick(edit, Qt::Key_Return);  // the dialog's Open or Save button
     });
     const int result = dialog.exec();
-    const QString expected =
-        dir.filePath(QLatin1String(typed) + (suffix.isEmpty() ? "" : "." + suffix));
     EXPECT_EQ(std::tuple(result, interrupted), std::tuple(int(QDialog::Accepted), false)) << typed;
-    EXPECT_EQ(dialog.selectedFiles().value(0), expected) << typed;
+    EXPECT_EQ(dialog.selectedFiles().value(0), dir.filePath(chosen)) << typed << filter;
   }
 }
 

@@ -54,7 +54,10 @@ std::optional<QString> ScriptedPlatformServices::NextFileAnswer(ShownFileDialog 
   const FileAnswer answer = file_answers_.front();
   file_answers_.pop_front();
   if (!answer.picked) return std::nullopt;
-  return answer.path;
+  const ShownFileDialog& dialog = file_dialogs_.back();
+  if (!dialog.save || !answer.filter) return answer.path;
+  return WithDefaultSuffix(answer.path,
+                           SaveSuffix(dialog.filters.value(*answer.filter), dialog.default_suffix));
 }
 
 std::optional<QString> ScriptedPlatformServices::GetOpenFileName(QWidget* /*owner*/,

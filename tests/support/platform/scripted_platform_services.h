@@ -48,9 +48,10 @@ class ScriptedPlatformServices : public PlatformServices {
   // The script.
   void QueueModal(ModalAnswer answer) { modal_answers_.push_back(std::move(answer)); }
   void QueueBoxAnswer(BoxAnswer button) { box_answers_.push_back(button); }
-  // A path to pick, or nullopt for Cancel.
-  void QueueFileAnswer(const std::optional<QString>& path) {
-    file_answers_.push_back({path.has_value(), path.value_or(QString())});
+  // A path to pick, or nullopt for Cancel. The path is handed back as given, unless the filter
+  // (0-based) it was typed under is named: then Save As adds the extension as the real one does.
+  void QueueFileAnswer(const std::optional<QString>& path, std::optional<int> filter = {}) {
+    file_answers_.push_back({path.has_value(), path.value_or(QString()), filter});
   }
   // The next SaveAtomically calls fail (without touching the file) while this count lasts.
   void FailNextSaves(int count) { failing_saves_ = count; }
@@ -98,6 +99,7 @@ class ScriptedPlatformServices : public PlatformServices {
   struct FileAnswer {
     bool picked = false;
     QString path;
+    std::optional<int> filter;
   };
   std::deque<FileAnswer> file_answers_;
   std::deque<std::unique_ptr<QPagedPaintDevice>> printers_;
