@@ -97,7 +97,7 @@ bool WriteAll(FileCalls& calls, int fd, std::string_view content) {
 class FileSizeSignalIgnored {
  public:
   FileSizeSignalIgnored() {
-    struct sigaction ignore {};
+    struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     saved_ = ::sigaction(SIGXFSZ, &ignore, &before_) == 0;
@@ -109,7 +109,7 @@ class FileSizeSignalIgnored {
   FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
 
  private:
-  struct sigaction before_ {};
+  struct sigaction before_ = {};
   bool saved_ = false;
 };
 
@@ -145,7 +145,7 @@ int OpenRegularForReading(const std::string& path) {
   }
   // The kind is checked before opening, so that opening has no side effect on a device, and
   // again on the opened file, in case the name was replaced in between.
-  struct stat st {};
+  struct stat st = {};
   if (::stat(path.c_str(), &st) != 0) return -1;
   if (!S_ISREG(st.st_mode)) {
     errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
@@ -166,7 +166,7 @@ SaveOutcome SaveRegularFile(const std::string& path, std::string_view content, F
     return Failed(SaveStep::kName, ENOENT);
   }
   std::string target = path;
-  struct stat st {};
+  struct stat st = {};
   bool exists = false;
   if (!FollowLinks(target, st, exists)) return Failed(SaveStep::kName, errno);
   if (exists && !S_ISREG(st.st_mode)) {
