@@ -257,7 +257,7 @@ debian13_stage() {
     trap "rm -rf --one-file-system '$root' '$root.log'" EXIT
   fi
   if [[ ! -f $root/.numerella-root ]]; then
-    rm -rf --one-file-system "$root" && mkdir -p "$root"
+    rm -rf --one-file-system "$root" && mkdir -p -m 755 "$root"
     start=$SECONDS
     packages=$(IFS=,; echo "${RUN_PACKAGES[*]},${TEST_PACKAGES[*]}")
     command -v mmdebstrap >/dev/null || install_missing mmdebstrap || true
@@ -269,7 +269,7 @@ debian13_stage() {
       # debootstrap makes a bare root; build.sh installs the packages in it with apt-get.
       echo "Debian 13 stage: mmdebstrap failed; trying debootstrap. mmdebstrap said:"
       tail -3 "$root.log" 2>/dev/null || echo "  (it is not installed and could not be)"
-      rm -rf --one-file-system "$root" && mkdir -p "$root"
+      rm -rf --one-file-system "$root" && mkdir -p -m 755 "$root"
       command -v debootstrap >/dev/null || install_missing debootstrap || true
       if ! command -v debootstrap >/dev/null ||
           ! debootstrap --variant=minbase trixie "$root" "$mirror" >"$root.log" 2>&1; then
