@@ -3,15 +3,15 @@
 #include "platform/regular_files.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
+#include <ctime>
 
 namespace numerella {
 
@@ -53,7 +53,8 @@ bool FollowLinks(std::string& path, struct stat& st, bool& exists) {
       continue;
     }
     target.resize(static_cast<std::size_t>(length));
-    path = target.front() == '/' ? target : FolderOf(path) + "/" + target;
+    if (target.front() != '/') target.insert(0, FolderOf(path) + '/');
+    path = target;
   }
   errno = ELOOP;
   return false;
