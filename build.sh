@@ -12,6 +12,9 @@
 #                             and a short run of every fuzz target (FUZZ_SECONDS, default 60)
 #   ./build.sh test --quick   the tests and the formatting check only
 #   ./build.sh test --tidy    adds clang-tidy over every source file (.clang-tidy; slow)
+#   ./build.sh test --debian13  ends with the quick suite in a fresh Debian 13 root (as root;
+#                             with CI=true the whole test command does so too)
+#   ./build.sh debian13       that Debian 13 stage alone
 #   ./build.sh tidy           clang-tidy alone
 #   ./build.sh package        the two Debian packages, in build-deb/
 #   ./build.sh bench          install the benchmark tools, build, run the benchmarks
@@ -230,6 +233,83 @@ sanitized_tests() {
   fuzz/run.sh build-asan/bin "${FUZZ_SECONDS:-60}"
 }
 
+# The quick suite (CI=true passed on) once more in a fresh Debian 13 (trixie) root, made with
+# mmdebstrap (debootstrap when mmdebstrap cannot) with the run and test packages, from a copy
+# of the checked-in files; /proc, /dev, /sys, /tmp and /run are mounted in a mount and PID
+# namespace of its own, so that they and every process left running vanish with it. Needs
+# root. The root is removed at the end; with DEBIAN13_KEEP=1 it stays in
+# /var/tmp/numerella-debian13 and a later run reuses it and its build folder.
+debian13_stage() {
+  if grep -q '^VERSION_CODENAME=trixie' /etc/os-release 2>/dev/null; then
+    echo "Debian 13 stage: this system is Debian 13 already; skipped"
+    return 0
+  fi
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "Debian 13 stage: needs root (it makes a Debian 13 root and runs the tests in it" \
+      "with chroot)" >&2
+    return 1
+  fi
+  if ! git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    echo "Debian 13 stage: needs a git checkout (it copies the files git knows)" >&2
+    return 1
+  fi
+  local root mirror=${DEBIAN13_MIRROR:-http://deb.debian.org/debian} packages start
+  if [[ ${DEBIAN13_KEEP:-} == 1 ]]; then
+    root=/var/tmp/numerella-debian13
+  else
+    root=$(mktemp -d /var/tmp/numerella-debian13.XXXXXX)
+    # shellcheck disable=SC2064  # the folder of this run
+    trap "rm -rf --one-file-system '$root' '$root.log'" EXIT
+  fi
+  if [[ ! -f $root/.numerella-root ]]; then
+    rm -rf --one-file-system "$root" && mkdir -p -m 755 "$root"
+    start=$SECONDS
+    packages=$(IFS=,; echo "${RUN_PACKAGES[*]},${TEST_PACKAGES[*]}")
+    command -v mmdebstrap >/dev/null || install_missing mmdebstrap || true
+    if command -v mmdebstrap >/dev/null &&
+        mmdebstrap --variant=apt --include="$packages" trixie "$root" "$mirror" \
+          >"$root.log" 2>&1; then
+      :
+    else
+      # debootstrap makes a bare root; build.sh installs the packages in it with apt-get.
+      echo "Debian 13 stage: mmdebstrap failed; trying debootstrap. mmdebstrap said:"
+      tail -3 "$root.log" 2>/dev/null || echo "  (it is not installed and could not be)"
+      rm -rf --one-file-system "$root" && mkdir -p -m 755 "$root"
+      command -v debootstrap >/dev/null || install_missing debootstrap || true
+      if ! command -v debootstrap >/dev/null ||
+          ! debootstrap --variant=minbase trixie "$root" "$mirror" >"$root.log" 2>&1; then
+        echo "Debian 13 stage: could not make a Debian 13 root from $mirror:" >&2
+        tail -5 "$root.log" >&2 2>/dev/null || echo "  neither mmdebstrap nor debootstrap" >&2
+        rm -f "$root.log"
+        return 1
+      fi
+    fi
+    rm -f "$root.log"
+    touch "$root/.numerella-root"
+    echo "Debian 13 stage: root made in $((SECONDS - start)) s ($root)"
+  fi
+  cp -L /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
+  mkdir -p "$root/numerella"
+  find "$root/numerella" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+  git ls-files -z | tar --null -T - --ignore-failed-read -cf - 2>/dev/null |
+    tar -xf - -C "$root/numerella"
+  start=$SECONDS
+  unshare --mount --pid --fork --propagation private -- bash -euc '
+    root=$1
+    # The root made a mount point of its own, so that "/" can be remounted inside (a test
+    # mounts a tmpfs in a private mount namespace).
+    mount --bind "$root" "$root"
+    mount -t proc proc "$root/proc"
+    mount --rbind /dev "$root/dev"
+    mount -t sysfs sysfs "$root/sys"
+    mount -t tmpfs tmpfs "$root/tmp"
+    mount -t tmpfs tmpfs "$root/run"
+    exec chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
+      LANG=C.UTF-8 CI="$2" /bin/bash -c "cd /numerella && ./build.sh test --quick"
+  ' bash "$root" "${CI:-}"
+  echo "Debian 13 stage: build and quick tests passed in $((SECONDS - start)) s"
+}
+
 command=${1:-}
 shift || true
 case "$command" in
@@ -243,12 +323,13 @@ case "$command" in
     exec build/bin/numerella "$@"
     ;;
   test)
-    quick=false with_tidy=false
+    quick=false with_tidy=false debian13=false
     for option in "$@"; do
       case "$option" in
         --quick) quick=true ;;
         --tidy) with_tidy=true ;;
-        *) echo "usage: $0 test [--quick] [--tidy]" >&2; exit 2 ;;
+        --debian13) debian13=true ;;
+        *) echo "usage: $0 test [--quick] [--tidy] [--debian13]" >&2; exit 2 ;;
       esac
     done
     install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
@@ -262,6 +343,12 @@ case "$command" in
     if [[ $with_tidy == true ]]; then
       tidy
     fi
+    if [[ $debian13 == true || ( ${CI:-} == true && $quick == false ) ]]; then
+      debian13_stage
+    fi
+    ;;
+  debian13)
+    debian13_stage
     ;;
   tidy)
     install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
@@ -281,7 +368,7 @@ case "$command" in
     bench/run.sh
     ;;
   *)
-    echo "usage: $0 run|test [--quick] [--tidy]|tidy|package|bench" >&2
+    echo "usage: $0 run|test [--quick] [--tidy] [--debian13]|debian13|tidy|package|bench" >&2
     exit 2
     ;;
 esac

@@ -87,8 +87,8 @@ void Driver::ReadFile(const std::string& name) {
 // Whether fd is the regular file that standard output writes to: reading it would read back
 // the answers written to it, and with output appended to it the run would never end.
 bool Driver::IsOutputFile(int fd) const {
-  struct stat in {};
-  struct stat out {};
+  struct stat in = {};
+  struct stat out = {};
   return fstat(out_fd_, &out) == 0 && S_ISREG(out.st_mode) && fstat(fd, &in) == 0 &&
          in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }

@@ -67,7 +67,10 @@ Compiler::Compiler() : work_(new compile_detail::Workspace) {
 }
 
 void Compiler::CompileFormula(std::string_view formula, CompiledProgram& program) {
-  using namespace compile_detail;
+  using compile_detail::CheckSyntax, compile_detail::Declarations, compile_detail::ExpressionWork,
+      compile_detail::FillValueTable, compile_detail::Findings, compile_detail::GenerateProgram,
+      compile_detail::ReadDeclarations, compile_detail::ReadExpression, compile_detail::Span,
+      compile_detail::TooLongSection;
   const bool listing_wanted = program.CompileFlag != 0;
   program.CompileFlag = 0;
   program.OperandMap.clear();

@@ -82,7 +82,7 @@ int TakeUntil(ByteSource& source, std::string* field, char a, char b, char c) {
   for (std::string_view w = source.Window(); !w.empty(); w = source.Window()) {
     const std::size_t stop = FindAny(w, a, b, c);
     if (field != nullptr && field->size() < kMaxFieldBytes) {
-      field->append(w.data(), std::min(stop, kMaxFieldBytes - field->size()));
+      field->append(w.substr(0, std::min(stop, kMaxFieldBytes - field->size())));
     }
     if (stop < w.size()) {
       source.Consume(stop + 1);

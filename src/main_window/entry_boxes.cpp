@@ -202,8 +202,8 @@ HistoryBox::HistoryBox(QWidget* parent) : QLineEdit(parent) {
 }
 
 QMenu* HistoryBox::CreateCopyMenu() {
-  return CopyMenu(
-      this, hasSelectedText(), [this] { copy(); }, [this] { selectAll(); });
+  const auto copy_selection = [this] { copy(); };
+  return CopyMenu(this, hasSelectedText(), copy_selection, [this] { selectAll(); });
 }
 
 void HistoryBox::keyPressEvent(QKeyEvent* event) {

@@ -70,7 +70,7 @@ bool CopyAttributes(int from, int to) {
 }  // namespace
 
 bool GiveSameAccess(int from, const struct stat& from_st, int to) {
-  struct stat to_st {};
+  struct stat to_st = {};
   if (::fstat(to, &to_st) != 0) return false;
   // First the owner (giving a file away clears set-id bits and capabilities), then the
   // attributes, then the mode, whose group bits with an access control list are its mask.

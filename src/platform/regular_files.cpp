@@ -4,14 +4,14 @@
 #include "platform/regular_files.h"
 
 #include <fcntl.h>
-#include <limits.h>
-#include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 
 #include "platform/file_access.h"
 #include "platform/save_signals.h"
@@ -61,7 +61,7 @@ bool WriteAll(FileCalls& calls, int fd, std::string_view content) {
 class FileSizeSignalIgnored {
  public:
   FileSizeSignalIgnored() {
-    struct sigaction ignore {};
+    struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     saved_ = ::sigaction(SIGXFSZ, &ignore, &before_) == 0;
@@ -73,14 +73,14 @@ class FileSizeSignalIgnored {
   FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
 
  private:
-  struct sigaction before_ {};
+  struct sigaction before_ = {};
   bool saved_ = false;
 };
 
 // The file a save writes into: open for writing, with what fstat said of it.
 struct Target {
   int fd = -1;
-  struct stat st {};
+  struct stat st = {};
   bool created = false;  // the name did not exist: the save made the file
 };
 
@@ -88,7 +88,7 @@ struct Target {
 // control list). A link to a name not there yet is followed as the kernel allows it.
 SaveOutcome CreateTarget(const std::string& path, Target& target) {
   target.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-  struct stat link {};
+  struct stat link = {};
   if (target.fd < 0 && errno == EEXIST && ::lstat(path.c_str(), &link) == 0 &&
       S_ISLNK(link.st_mode)) {
     target.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666);
@@ -106,7 +106,7 @@ SaveOutcome CreateTarget(const std::string& path, Target& target) {
 // kind is checked before opening, so that opening has no side effect on a device, and again on
 // the opened file, in case the name was replaced in between.
 SaveOutcome OpenTarget(const std::string& path, Target& target) {
-  struct stat st {};
+  struct stat st = {};
   if (::stat(path.c_str(), &st) != 0) {
     return errno == ENOENT ? CreateTarget(path, target) : Failed(SaveStep::kName, errno);
   }
@@ -142,7 +142,7 @@ bool FindPlace(const Target& target, Place& place) {
   place.name = real.substr(slash + 1);
   place.folder = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (place.folder < 0) place.folder = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  struct stat now {};
+  struct stat now = {};
   if (place.folder >= 0 &&
       ::fstatat(place.folder, place.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
       SameFile(now, target.st)) {
@@ -155,7 +155,7 @@ bool FindPlace(const Target& target, Place& place) {
 
 // Removes the name in the folder if it still leads to the file st.
 void RemoveIfStill(const Place& place, const std::string& name, const struct stat& st) {
-  struct stat now {};
+  struct stat now = {};
   if (::fstatat(place.folder, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(now, st))
     ::unlinkat(place.folder, name.c_str(), 0);
 }
@@ -181,7 +181,7 @@ int CreateTemporary(const Place& place, std::string& name) {
 struct Temporary {
   int fd = -1;
   std::string name;
-  struct stat st {};
+  struct stat st = {};
 };
 
 // Makes the temporary and arms the guard with it; false (nothing left) where no temporary
@@ -213,7 +213,7 @@ SaveOutcome Replace(FileCalls& calls, const Target& target, const Place& place,
     temporary.fd = -1;  // closed or not, the descriptor is gone
     if (closed != 0) outcome = Failed(SaveStep::kClose, errno);
   }
-  struct stat now {};
+  struct stat now = {};
   if (outcome && (::fstatat(place.folder, place.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
                   !SameFile(now, target.st))) {
     outcome = Failed(SaveStep::kRename, ESTALE);  // something else took the name meanwhile
@@ -261,7 +261,7 @@ int OpenRegularForReading(const std::string& path) {
   }
   // The kind is checked before opening, so that opening has no side effect on a device, and
   // again on the opened file, in case the name was replaced in between.
-  struct stat st {};
+  struct stat st = {};
   if (::stat(path.c_str(), &st) != 0) return -1;
   if (!S_ISREG(st.st_mode)) {
     errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;

@@ -3,11 +3,11 @@
 #include "platform/save_signals.h"
 
 #include <fcntl.h>
-#include <limits.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstring>
 #include <iterator>
 
@@ -37,7 +37,7 @@ void RemoveFileThenAct(int signal) {
   const int saved_errno = errno;
   if (g_armed != 0) {
     g_armed = 0;
-    struct stat st {};
+    struct stat st = {};
     if (::fstatat(g_folder, g_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == g_device &&
         st.st_ino == g_inode)
       ::unlinkat(g_folder, g_name, 0);
@@ -53,7 +53,7 @@ void RemoveFileThenAct(int signal) {
 }  // namespace
 
 SaveSignalGuard::SaveSignalGuard() {
-  struct sigaction remove {};
+  struct sigaction remove = {};
   remove.sa_handler = RemoveFileThenAct;
   remove.sa_mask = TerminationSet();
   remove.sa_flags = SA_RESTART;

@@ -8,9 +8,9 @@
 // program. Signals that were ignored stay ignored. Saves run one at a time, on one thread.
 #pragma once
 
-#include <signal.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <string>
 
 namespace numerella {

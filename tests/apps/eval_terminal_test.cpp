@@ -118,7 +118,7 @@ TEST_P(EvalTerminal, TypedLineGivesItsAnswerAndIsKept) {
   std::string line, last;
   while (std::getline(kept, line)) last = line;
   EXPECT_EQ(last, typing.newest);
-  struct stat made {};
+  struct stat made = {};
   ASSERT_EQ(stat(folder.c_str(), &made), 0);
   if (typing.earlier.empty()) {
     EXPECT_EQ(made.st_mode & 0777, 0700u);

@@ -140,7 +140,7 @@ TEST_F(FileFaultsTest, OnlyRegularFilesAreReadOrWritten) {
   }
   EXPECT_EQ(platform_.boxes().size(), std::size(all) + 4);
   EXPECT_EQ(Names(folder_.path()), (QStringList{"cartella", "fifo", "link to fifo", "socket"}));
-  struct stat st {};
+  struct stat st = {};
   EXPECT_TRUE(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
   EXPECT_TRUE(::stat(QFile::encodeName(socket).constData(), &st) == 0 && S_ISSOCK(st.st_mode));
 }

@@ -55,7 +55,7 @@ std::vector<std::string> Names(const QString& folder) {
   return names;
 }
 mode_t ModeOf(const std::string& path, bool follow = true) {
-  struct stat st {};
+  struct stat st = {};
   return (follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) == 0 ? st.st_mode : 0;
 }
 std::string Step(const SaveOutcome& o) {

@@ -58,7 +58,7 @@ std::vector<std::string> Names(const std::string& folder) {
 }
 // Who may do what with the file: owner, group, mode and every extended attribute.
 std::string Access(const std::string& path) {
-  struct stat st {};
+  struct stat st = {};
   if (::lstat(path.c_str(), &st) != 0) return "<missing>";
   std::string out = std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid) + " " +
                     std::to_string(st.st_mode & 07777);
@@ -71,7 +71,7 @@ std::string Access(const std::string& path) {
   return out;
 }
 ino_t Inode(const std::string& path) {
-  struct stat st {};
+  struct stat st = {};
   return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 // In a child: become uid, with its own number as group and kStaff beside it (alice and bob).
