@@ -253,7 +253,9 @@ debian13_stage() {
     echo "Debian 13 stage: needs a git checkout (it copies the files git knows)" >&2
     return 1
   fi
-  local root mirror=${DEBIAN13_MIRROR:-http://deb.debian.org/debian} packages start
+  local root packages start mirror=()
+  # The tools' own default mirror unless DEBIAN13_MIRROR names another.
+  [[ -n ${DEBIAN13_MIRROR:-} ]] && mirror=("$DEBIAN13_MIRROR")
   if [[ ${DEBIAN13_KEEP:-} == 1 ]]; then
     root=/var/tmp/numerella-debian13
   else
@@ -267,7 +269,7 @@ debian13_stage() {
     packages=$(IFS=,; echo "${RUN_PACKAGES[*]},${TEST_PACKAGES[*]}")
     command -v mmdebstrap >/dev/null || install_missing mmdebstrap || true
     if command -v mmdebstrap >/dev/null &&
-        mmdebstrap --variant=apt --include="$packages" trixie "$root" "$mirror" \
+        mmdebstrap --variant=apt --include="$packages" trixie "$root" "${mirror[@]}" \
           >"$root.log" 2>&1; then
       :
     else
@@ -277,8 +279,8 @@ debian13_stage() {
       rm -rf --one-file-system "$root" && mkdir -p -m 755 "$root"
       command -v debootstrap >/dev/null || install_missing debootstrap || true
       if ! command -v debootstrap >/dev/null ||
-          ! debootstrap --variant=minbase trixie "$root" "$mirror" >"$root.log" 2>&1; then
-        echo "Debian 13 stage: could not make a Debian 13 root from $mirror:" >&2
+          ! debootstrap --variant=minbase trixie "$root" "${mirror[@]}" >"$root.log" 2>&1; then
+        echo "Debian 13 stage: could not make a Debian 13 root from ${mirror[*]:-the default mirror}:" >&2
         tail -5 "$root.log" >&2 2>/dev/null || echo "  neither mmdebstrap nor debootstrap" >&2
         rm -f "$root.log"
         return 1
