@@ -102,6 +102,34 @@ TEST(MessageWindowViewTest, HugeListingStaysOnTheScreenAndScrollsByKeyboard) {
        }));
 }
 
+// A scrolling window over an owner in the screen's corner is kept inside the screen; a text
+// scrolled sideways (on a screen scaled by 2, narrower than 80 cells) leaves the next one
+// at its left.
+TEST(MessageWindowViewTest, ScrollingWindowKeptInsideAndOpenedAtTheLeft) {
+  FrmMsg& frm = FrmMsg::Instance();
+  const QRect room = QApplication::primaryScreen()->availableGeometry();
+  QWidget owner;
+  owner.setGeometry(room.right() - 60, room.bottom() - 60, 50, 50);
+  Scripted platform;
+  platform.QueueModal(Action([&](QDialog& d) {
+    EXPECT_TRUE(room.contains(d.frameGeometry())) << d.frameGeometry().y();
+    Scripted::PressButton(d, 1);
+  }));
+  ShowMessageWindow(platform, &owner, "x", HugeListing(), kIconStop, 1, {"", "&Continua"});
+  std::vector<int> opened;
+  for (int k = 0; k < 2; ++k)
+    Show(std::string(200, 'x'), Action([&](QDialog& d) {
+           QScrollBar* bar = frm.TextArea().horizontalScrollBar();
+           opened.push_back(bar->value());
+           bar->setValue(bar->maximum());
+           opened.push_back(bar->value());
+           Scripted::PressButton(d, 1);
+         }));
+  ASSERT_EQ(opened.size(), 4u);
+  EXPECT_EQ(opened[1] > 0, frm.devicePixelRatioF() >= 2);  // 80 cells beyond the screen's width
+  EXPECT_EQ(opened[2], 0);
+}
+
 // The accessible texts of the window's parts, as a screen reader would ask for them.
 QString Spoken(QObject* object, QAccessible::Text kind) {
   QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
