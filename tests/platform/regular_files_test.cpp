@@ -357,7 +357,7 @@ TEST(FileDialogs, OpenAcceptsAnyTypedNameAndSaveAsAddsTheFiltersExtension) {
     ConfigureFileDialog(dialog, mode, filters, 1, suffix);
     EXPECT_EQ(dialog.selectedNameFilter(), filters[1]);
     bool interrupted = false;  // a message box of the dialog's own would be closed by this
-    QTimer::singleShot(0, &dialog, [&] {
+    QTimer::singleShot(0, &dialog, [&, filter = filter, typed = typed] {
       if (filter == 0) QTest::keyClick(dialog.findChild<QComboBox*>("fileTypeCombo"), Qt::Key_Up);
       auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
       QTimer::singleShot(2000, &dialog, [&] {
