@@ -1,51 +1,38 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Guards a test that must not block on a FIFO: if the test has not called Stop() within five
-// seconds, the watchdog opens the FIFO as a writer, which releases a reader blocked in open,
-// and Stop() then returns true ("had to step in") so that the test fails instead of hanging.
+// Guards a test that must not block on a FIFO: unless Stop() comes within five seconds, the
+// watchdog opens the FIFO as a writer, which releases a reader blocked in open, and Stop()
+// then returns true ("had to step in") so that the test fails instead of hanging.
 #pragma once
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <string>
-#include <thread>
 
 namespace numerella {
 
 class FifoWatchdog {
  public:
-  explicit FifoWatchdog(std::string fifo)
-      : fifo_(std::move(fifo)), thread_([this] {
-          std::unique_lock lock(mutex_);
-          if (!stopped_cv_.wait_for(lock, std::chrono::seconds(5), [this] { return stopped_; })) {
-            stepped_in_ = true;
-            ::close(::open(fifo_.c_str(), O_RDWR | O_NONBLOCK));
-          }
-        }) {}
+  explicit FifoWatchdog(const std::string& fifo)
+      : stepped_in_(std::async(std::launch::async, [this, fifo] {
+          if (stop_.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return false;
+          ::close(::open(fifo.c_str(), O_RDWR | O_NONBLOCK));
+          return true;
+        })) {}
   ~FifoWatchdog() { Stop(); }
-  FifoWatchdog(const FifoWatchdog&) = delete;
-  FifoWatchdog& operator=(const FifoWatchdog&) = delete;
 
   bool Stop() {
-    {
-      std::lock_guard lock(mutex_);
-      stopped_ = true;
-    }
-    stopped_cv_.notify_one();
-    if (thread_.joinable()) thread_.join();
-    return stepped_in_;
+    if (stepped_in_.valid()) stopping_.set_value(), result_ = stepped_in_.get();
+    return result_;
   }
 
  private:
-  std::string fifo_;
-  std::mutex mutex_;
-  std::condition_variable stopped_cv_;
-  bool stopped_ = false;
-  bool stepped_in_ = false;
-  std::thread thread_;  // last: starts once the members it uses exist
+  std::promise<void> stopping_;
+  std::shared_future<void> stop_ = stopping_.get_future().share();
+  std::future<bool> stepped_in_;  // last: the watch starts once the members it uses exist
+  bool result_ = false;
 };
 
 }  // namespace numerella
