@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Tables of test cases kept as tab-separated text: the first line names the columns, every
-// further line is one case; empty lines and lines starting with # are left out.
-//
-// A cell is read with escapes: \n \r \t \\, \s a space, \e nothing (an empty word), \xHH any
-// byte, and \(N*TEXT\) for TEXT written N times.
+// further line is one case; empty lines and lines starting with # are left out. Unescape reads
+// a cell's escapes: \n \r \t \\, \s a space, \e nothing (an empty word), \xHH any byte, and
+// \(N*TEXT\) for TEXT written N times.
 #pragma once
 
 #include <fstream>
@@ -19,7 +18,6 @@ struct Row {
   std::map<std::string, std::string> cells;
   const std::string& operator[](const std::string& column) const { return cells.at(column); }
 };
-
 inline void PrintTo(const Row& row, std::ostream* os) { *os << row.where; }
 
 inline std::vector<Row> ReadTable(const std::string& path) {
@@ -30,10 +28,8 @@ inline std::vector<Row> ReadTable(const std::string& path) {
   for (int line = 1; std::getline(in, text); ++line) {
     if (text.empty() || text[0] == '#') continue;
     std::vector<std::string> cells;
-    for (std::size_t start = 0, tab = 0; tab != std::string::npos; start = tab + 1) {
-      tab = text.find('\t', start);
-      cells.push_back(text.substr(start, tab - start));
-    }
+    std::istringstream split(text + "\t");
+    for (std::string cell; std::getline(split, cell, '\t');) cells.push_back(cell);
     if (columns.empty()) {
       columns = cells;
       continue;
@@ -60,8 +56,8 @@ inline std::string Unescape(std::string_view cell) {
       out += static_cast<char>(std::stoi(std::string(cell.substr(i + 1, 2)), nullptr, 16));
       i += 2;
     } else if (c != 'e') {
-      const std::string plain = "nrts", real = "\n\r\t ";
-      out += c == '\0' ? cell[i] : plain.find(c) != std::string::npos ? real[plain.find(c)] : c;
+      const std::size_t plain = std::string_view("nrts").find(c);
+      out += c == '\0' ? cell[i] : plain != std::string_view::npos ? "\n\r\t "[plain] : c;
     }
   }
   return out;

@@ -30,31 +30,34 @@ bool ScriptedPlatformServices::PressButton(QDialog& dialog, int number) {
 
 void ScriptedPlatformServices::ShowModal(QDialog& dialog, QWidget* /*owner*/) {
   dialog.show();
-  QApplication::processEvents();
-  modals_.push_back({dialog.windowTitle(), dialog.grab().toImage()});
+  ++modal_count_;
+  if (!answer_all_with_) QApplication::processEvents(), modals_.push_back({dialog.windowTitle()});
   const ModalAnswer answer = Next<ModalAnswer>(modal_answers_, 1);
   if (const int* number = std::get_if<int>(&answer)) {
     PressButton(dialog, *number);
   } else {
     std::get<ModalAction>(answer)(dialog);
   }
-  QApplication::processEvents();
+  if (!answer_all_with_) QApplication::processEvents();
   if (dialog.isVisible()) dialog.hide();
 }
 
 int ScriptedPlatformServices::ShowMessageBox(QWidget* /*owner*/, const std::string& text, int style,
                                              const std::string& title) {
+  ++box_count_;
+  if (answer_all_with_) return kAnswerOk;
   boxes_.push_back({text, style, title});
   return Next(box_answers_, style == kBoxYesNoQuestion ? kAnswerYes : kAnswerOk);
 }
 
 std::optional<QString> ScriptedPlatformServices::NextFileAnswer(ShownFileDialog shown) {
+  if (answer_all_with_) return answer_all_with_;
   file_dialogs_.push_back(std::move(shown));
-  const QString* path = file_answers_.empty() ? nullptr : &file_answers_.front();
-  const std::optional<QString> answer =
-      path != nullptr && !path->isNull() ? std::optional(*path) : std::nullopt;
-  if (path != nullptr) file_answers_.pop_front();
-  return answer;
+  if (file_answers_.empty()) return std::nullopt;
+  const QString path = file_answers_.front();
+  file_answers_.pop_front();
+  if (path.isNull()) return std::nullopt;  // Cancel
+  return path;
 }
 
 std::unique_ptr<QIODevice> ScriptedPlatformServices::OpenForReading(const QString& path) {

@@ -6,7 +6,6 @@
 // faults can be injected) and there is no printer.
 #pragma once
 
-#include <QImage>
 #include <QPagedPaintDevice>
 #include <deque>
 #include <functional>
@@ -26,7 +25,6 @@ class ScriptedPlatformServices : public PlatformServices {
   using ModalAnswer = std::variant<int, ModalAction>;
   struct ShownModal {
     QString title;
-    QImage picture;  // the dialog as it looked when it was shown
   };
   struct ShownBox {
     std::string text;
@@ -80,6 +78,11 @@ class ScriptedPlatformServices : public PlatformServices {
 
   // Presses the button named "CmdMsg<number>" of the dialog; false when there is none.
   static bool PressButton(QDialog& dialog, int number);
+
+ protected:
+  // Unattended: every file dialog picks this path, no record is kept, only counts.
+  std::optional<QString> answer_all_with_;
+  long modal_count_ = 0, box_count_ = 0;
 
  private:
   std::optional<QString> NextFileAnswer(ShownFileDialog shown);
