@@ -39,13 +39,14 @@ struct Launch {
   bool unprivileged = false;  // when run as root, as the user "nobody"
   bool close_input = false;   // start with standard input closed
   bool no_threads = false;    // RLIMIT_NPROC 1 (with unprivileged): no thread can start
-  bool watch_memory = false;  // follow the program's peak resident memory
+  bool watch_memory = false;  // follow the program's peak resident memory and threads
+  long threads = 0;           // the threads it runs at its busiest (0: not checked)
 };
 
 struct Finished {
   std::string status;  // the exit status, or the name of the signal that ended it (SIGPIPE)
   std::string out, err;
-  long peak_kib = 0;
+  long peak_kib = 0, threads = 0;
 };
 
 [[noreturn]] void StartChild(const Launch& launch, int in_fd, int out_fd, int err_fd) {
@@ -80,15 +81,18 @@ struct Finished {
   _exit(127);
 }
 
-// The peak resident memory of the process in KiB once it runs numerella-eval (before the exec
-// it is a copy of the test), else 0.
-long PeakKib(pid_t pid) {
+// The peaks of resident memory (KiB) and of threads once the process runs numerella-eval
+// (before the exec it is a copy of the test).
+void WatchPeaks(pid_t pid, Finished& done) {
   const std::string proc = "/proc/" + std::to_string(pid);
   std::ifstream comm(proc + "/comm"), status(proc + "/status");
   std::string line;
-  if (!std::getline(comm, line) || line != "numerella-eval") return 0;
-  while (std::getline(status, line) && !line.starts_with("VmHWM:")) continue;
-  return std::atol(line.c_str() + std::min<std::size_t>(6, line.size()));
+  if (!std::getline(comm, line) || line != "numerella-eval") return;
+  while (std::getline(status, line)) {
+    const long value = std::atol(line.c_str() + std::min<std::size_t>(8, line.size()));
+    if (line.starts_with("VmHWM:")) done.peak_kib = std::max(done.peak_kib, value);
+    if (line.starts_with("Threads:")) done.threads = std::max(done.threads, value);
+  }
 }
 
 void Feed(const Launch& launch, int fd) {
@@ -147,7 +151,7 @@ Finished RunEval(const Launch& launch) {
   std::string* texts[2] = {&done.out, &done.err};
   for (char buffer[65536]; fds[0].fd >= 0 || fds[1].fd >= 0;) {
     poll(fds, 2, launch.watch_memory ? 5 : -1);
-    if (launch.watch_memory) done.peak_kib = std::max(done.peak_kib, PeakKib(pid));
+    if (launch.watch_memory) WatchPeaks(pid, done);
     for (int k = 0; k < 2; ++k) {
       if (fds[k].fd < 0 || fds[k].revents == 0) continue;
       const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
@@ -203,6 +207,7 @@ Launch FromRow(const Row& row, std::vector<std::string>& jobs) {
     l.close_input |= mode == "closed";
     l.ignore_sigpipe |= mode == "nosigpipe";
     l.watch_memory |= mode == "bounded";
+    if (mode.starts_with("threads=")) l.threads = std::stol(value);
     if (mode == "slow") l.feed = Launch::Feed::kSlow;
     if (mode == "ask") l.feed = Launch::Feed::kAsk;
     if (mode == "hangup") l.feed = Launch::Feed::kEndless, l.close_output_after = 1;
@@ -259,8 +264,12 @@ TEST_P(Cases, Run) {
     EXPECT_EQ(f.status, row["status"]);
     ExpectText(row["stdout"], f.out, out);
     ExpectText(row["stderr"], f.err, err);
-    // A sanitizer's own memory (shadow, quarantine) is beyond the program's bound.
+    // A sanitizer's own memory (shadow, quarantine) is beyond the program's bound, and its
+    // threads are beside the program's.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    if (launch.threads > 0) {
+      EXPECT_EQ(f.threads, launch.threads);
+    }
     if (launch.watch_memory) {
       EXPECT_TRUE(f.peak_kib > 0 && f.peak_kib < 16 * 1024) << f.peak_kib;
     }

@@ -113,6 +113,7 @@ std::string Act(const Row& row, const std::string& target, const std::string& co
     if (word.starts_with("SIG"))
       calls.signal = word == "SIGTERM" ? SIGTERM : word == "SIGINT" ? SIGINT : SIGHUP;
     calls.dev_full |= word == "devfull";
+    if (word == "fd0") ::close(STDIN_FILENO);  // the file opened gets descriptor 0
     qt |= word == "qt";
     read |= word == "read";
   }
