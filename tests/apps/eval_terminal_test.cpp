@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// numerella-eval at a terminal: keys typed on a pseudo-terminal, the answer of the line they
-// make, and the history file before and after the session.
+// numerella-eval at a terminal, one row of terminal.tsv at a time: keys typed on a
+// pseudo-terminal, the answer of the line they make, and the history file around the session.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -9,90 +9,53 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <ostream>
-#include <string>
-#include <vector>
+
+#include "case_table.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using numerella::test::Row;
 
-struct Typing {
-  const char* state_home;            // XDG_STATE_HOME below the temporary folder, or relative
-  std::string earlier;               // the history file before the session
-  std::vector<std::string> strokes;  // typed one after the other, each echoed before the next
-  std::string answer;                // the answer line of the entered line
-  std::string newest;                // the last line of the history file afterwards
-};
-
-void PrintTo(const Typing& typing, std::ostream* os) { *os << typing.newest; }
-
-constexpr char kLeft[] = "\x1b[D";
-constexpr char kUp[] = "\x1b[A";
-
-const Typing kTypings[] = {
-    {"/state", "", {"2^3", kLeft, kLeft, "1\r"}, "9261", "21^3"},
-    {"state", "1+1\n7*6\n", {kUp, "\r"}, "42", "7*6"},  // not absolute: the home's folder
-    {"state", "1+1\n7*6\n", {kUp, kUp, "\x7f", "5\r"}, "6", "1+5"},
-    {"/state", "", {"c_n", "\t", "0,0,1)\r"}, ".5", "C_N(0,0,1)"},
-    {"/state", "", {"99", "\x03", "1+1\r"}, "2", "1+1"},
-};
-
-// The lines of a terminal's output: without escape sequences and carriage returns.
-std::string Lines(const std::string& seen) {
-  std::string lines;
-  for (std::size_t i = 0; i < seen.size(); ++i) {
-    if (seen[i] == '\x1b') {  // up to the final byte of the control sequence: @ to ~
-      for (i += 2; i < seen.size() && (seen[i] < '@' || seen[i] > '~');) ++i;
-    } else if (seen[i] != '\r') {
-      lines += seen[i];
-    }
-  }
-  return lines;
-}
-
-// Reads what the program writes until nothing more comes for a while or it has ended.
-void ReadQuiet(int master, std::string& seen) {
+// Reads what the program writes until nothing more comes for a while or it has ended; only
+// the text, without escape sequences (up to their final byte, @ to ~) and carriage returns.
+void ReadQuiet(int master, std::string& lines) {
   for (char buffer[4096];;) {
     pollfd ready{master, POLLIN, 0};
-    if (poll(&ready, 1, 300) <= 0) return;
-    const ssize_t n = read(master, buffer, sizeof buffer);
+    const ssize_t n = poll(&ready, 1, 300) == 1 ? read(master, buffer, sizeof buffer) : 0;
     if (n <= 0) return;
-    seen.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t i = 0; i < n; ++i) {
+      if (buffer[i] == '\x1b') {
+        for (i += 2; i < n && (buffer[i] < '@' || buffer[i] > '~');) ++i;
+      } else if (buffer[i] != '\r') {
+        lines += buffer[i];
+      }
+    }
   }
 }
 
-class EvalTerminal : public testing::TestWithParam<Typing> {
- protected:
-  void SetUp() override {
-    char name[] = "/tmp/numerella-terminal-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    root_ = name;
-  }
-  void TearDown() override { fs::remove_all(root_); }
-  fs::path root_;
-};
+class EvalTerminal : public testing::TestWithParam<Row> {};
 
 TEST_P(EvalTerminal, TypedLineGivesItsAnswerAndIsKept) {
-  const Typing& typing = GetParam();
-  const std::string home = root_ / "home";
-  const std::string state =
-      typing.state_home[0] == '/' ? root_.string() + typing.state_home : typing.state_home;
+  const Row& row = GetParam();
+  char name[] = "/tmp/numerella-terminal-XXXXXX";
+  ASSERT_NE(mkdtemp(name), nullptr);
+  const fs::path root = name, home = root / "home";
+  const std::string state = row["state"][0] == '/' ? root.string() + row["state"] : row["state"];
   const fs::path folder =
-      state[0] == '/' ? fs::path(state) / "numerella" : fs::path(home) / ".local/state/numerella";
+      state[0] == '/' ? fs::path(state) / "numerella" : home / ".local/state/numerella";
   fs::create_directories(home);
-  if (!typing.earlier.empty()) {
+  if (!row["history"].empty()) {
     fs::create_directories(folder);
-    std::ofstream(folder / "history") << typing.earlier;
+    std::ofstream(folder / "history") << numerella::test::Unescape(row["history"]);
   }
   int master = -1;
   const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
   ASSERT_GE(pid, 0);
   if (pid == 0) {
-    std::string env[] = {"HOME=" + home, "XDG_STATE_HOME=" + state, "TERM=xterm",
+    std::string env[] = {"HOME=" + home.string(), "XDG_STATE_HOME=" + state, "TERM=xterm",
                          "INPUTRC=/dev/null"};
     char* envp[] = {env[0].data(), env[1].data(), env[2].data(), env[3].data(), nullptr};
     execle(NUMERELLA_EVAL, NUMERELLA_EVAL, static_cast<char*>(nullptr), envp);
@@ -100,12 +63,12 @@ TEST_P(EvalTerminal, TypedLineGivesItsAnswerAndIsKept) {
   }
   std::string seen;
   ReadQuiet(master, seen);  // the prompt
-  for (const std::string& keys : typing.strokes) {
-    ASSERT_EQ(write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+  std::vector<std::string> keys = numerella::test::Words(row["keys"]);
+  keys.push_back("\x04");
+  for (const std::string& k : keys) {
+    ASSERT_EQ(write(master, k.data(), k.size()), static_cast<ssize_t>(k.size()));
     ReadQuiet(master, seen);
   }
-  ASSERT_EQ(write(master, "\x04", 1), 1);
-  ReadQuiet(master, seen);
   int status = 0;
   for (int tries = 0; waitpid(pid, &status, WNOHANG) == 0; ++tries) {
     if (tries == 50) kill(pid, SIGKILL);  // Ctrl+D did not end it
@@ -113,18 +76,18 @@ TEST_P(EvalTerminal, TypedLineGivesItsAnswerAndIsKept) {
   }
   close(master);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
-  EXPECT_NE(Lines(seen).find("\n" + typing.answer + "\n"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("\n" + row["answer"] + "\n"), std::string::npos) << seen;
   std::ifstream kept(folder / "history");
   std::string line, last;
   while (std::getline(kept, line)) last = line;
-  EXPECT_EQ(last, typing.newest);
+  EXPECT_EQ(last, row["kept"]);
   struct stat made = {};
-  ASSERT_EQ(stat(folder.c_str(), &made), 0);
-  if (typing.earlier.empty()) {
-    EXPECT_EQ(made.st_mode & 0777, 0700u);
-  }
+  EXPECT_TRUE(stat(folder.c_str(), &made) == 0 &&
+              (!row["history"].empty() || (made.st_mode & 0777) == 0700));
+  fs::remove_all(root);
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, EvalTerminal, testing::ValuesIn(kTypings));
+INSTANTIATE_TEST_SUITE_P(Keys, EvalTerminal,
+                         testing::ValuesIn(numerella::test::ReadTable(TABLES "terminal.tsv")));
 
 }  // namespace

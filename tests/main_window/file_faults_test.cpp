@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QDir>
@@ -14,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
-#include "fifo_watchdog.h"
 #include "main_window/frm_main.h"
 #include "message_window/print_anywhere.h"
 #include "message_window/window_picture.h"
@@ -124,14 +124,14 @@ TEST_F(FileFaultsTest, OnlyRegularFilesAreReadOrWritten) {
   ASSERT_TRUE(QFile::link(fifo, PathOf("link to fifo")));
   const History before = window_->CurrentHistory();
   const QString all[] = {fifo, PathOf("link to fifo"), socket, sub, "/dev/null", "/dev/zero"};
-  FifoWatchdog watchdog(QFile::encodeName(fifo).toStdString());
+  ::alarm(10);  // a read that blocks on the FIFO ends the test by SIGALRM instead of hanging
   for (const QString& path : all) {
     platform_.QueueFileAnswer(path);
     window_->ReadCalculationFileCommand();
     EXPECT_EQ(LastBox(platform_), kReadFailed) << path.toStdString();
     EXPECT_EQ(std::pair(window_->CurrentHistory(), Scrittura()), std::pair(before, true));
   }
-  EXPECT_FALSE(watchdog.Stop()) << "reading the FIFO blocked";
+  ::alarm(0);
   for (const QString& path : all) {
     if (path.startsWith("/dev/")) continue;  // never tried on the system's own devices
     platform_.QueueFileAnswer(path);

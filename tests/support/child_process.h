@@ -2,47 +2,39 @@
 // Runs a piece of a test in a forked child, so that what it changes for its process (a file
 // size limit, the user it runs as, a private mount) never reaches the test process. The child
 // reports back a text: empty when all was well, "skip: <reason>" when the check could not be
-// made here, anything else is a failure to show.
+// made here, anything else is a failure to show; " (ended by SIGxxx)" follows when a signal
+// ended the child.
 #pragma once
 
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 
 namespace numerella {
 
 inline std::string RunInChild(const std::function<std::string()>& body) {
-  int pipe_ends[2];
-  if (::pipe(pipe_ends) != 0) return "pipe failed";
+  int ends[2];
+  if (::pipe(ends) != 0) return "pipe failed";
   const pid_t pid = ::fork();
-  if (pid < 0) return "fork failed";
   if (pid == 0) {
-    ::close(pipe_ends[0]);
     const std::string report = body();
-    for (std::size_t done = 0; done < report.size();) {
-      const ssize_t n = ::write(pipe_ends[1], report.data() + done, report.size() - done);
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
+    for (std::size_t done = 0, n = 1; done < report.size() && n > 0; done += n)
+      n = std::max<ssize_t>(::write(ends[1], report.data() + done, report.size() - done), 0);
     ::_exit(0);  // no exit handlers: they belong to the test process
   }
-  ::close(pipe_ends[1]);
+  ::close(ends[1]);
   std::string report;
   char chunk[512];
-  for (ssize_t n; (n = ::read(pipe_ends[0], chunk, sizeof chunk)) != 0;) {
-    if (n > 0)
-      report.append(chunk, static_cast<std::size_t>(n));
-    else if (errno != EINTR)
-      break;
-  }
-  ::close(pipe_ends[0]);
+  for (ssize_t n; (n = ::read(ends[0], chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR);)
+    report.append(chunk, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+  ::close(ends[0]);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) continue;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    report += " (the child ended abnormally, status " + std::to_string(status) + ")";
-  }
+  if (WIFSIGNALED(status))
+    report += std::string(" (ended by SIG") + sigabbrev_np(WTERMSIG(status)) + ")";
   return report;
 }
 

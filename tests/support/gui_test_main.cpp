@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main of every window test: one QApplication for the whole run, set up as the program
-// sets up its own, on the offscreen platform when there is no display (CI, or when the build
-// lists the tests).
+// sets up its own, offscreen when there is no display.
 #include <gtest/gtest.h>
 
 #include <QApplication>
