@@ -17,8 +17,8 @@
 #include <string>
 #include <string_view>
 
-#include "../tests/message_window/reference_wrap.h"
 #include "message_window/text_wrap.h"
+#include "reference_wrap.h"
 #include "require.h"
 
 namespace {
