@@ -1,23 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window over scripted platform services: the fixture of the window tests.
+// The main window over scripted platform services, with keys typed as the keyboard types them.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <clocale>
 #include <memory>
-#include <optional>
-#include <tuple>
 
 #include "main_window/entry_boxes.h"
 #include "main_window/frm_main.h"
@@ -25,16 +20,6 @@
 #include "platform/scripted_platform_services.h"
 
 namespace numerella {
-
-using namespace std::string_literals;
-using Path = std::optional<QString>;  // a file dialog's answer, nullopt: Cancel
-using Box = std::tuple<std::string, BoxStyle, std::string>;  // a message box: text, style, title
-using Screen = std::tuple<History, std::string, std::string, bool>;  // + TxtExp, LblVal, Scrittura
-inline const History kUnused = [] {
-  History h;
-  h.fill({" ", " "});
-  return h;
-}();  // of a new window
 
 inline QByteArray Contents(const QString& path) {
   QFile file(path);
@@ -44,16 +29,16 @@ inline void Put(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0);
 }
+// The last message box as "text|style|title", "-" when none was shown.
+inline std::string LastBox(const ScriptedPlatformServices& p) {
+  if (p.boxes().empty()) return "-";
+  const auto& b = p.boxes().back();
+  return b.text + "|" + std::to_string(static_cast<int>(b.style)) + "|" + b.title;
+}
 
 class WindowTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "main_window_test", *argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");  // as the program does after creating its application
-    window_ = std::make_unique<FrmMain>(platform_);
-  }
+  void SetUp() override { window_ = std::make_unique<FrmMain>(platform_); }
   void ShowAndActivate() {
     window_->show();
     window_->activateWindow();
@@ -67,45 +52,52 @@ class WindowTest : public ::testing::Test {
   }
   QPlainTextEdit* TxtExp() { return Control<QPlainTextEdit>("TxtExp"); }
   QLabel* LblVal() { return Control<QLabel>("LblVal"); }
-  QLineEdit* TxtSav(int i) { return Control<QLineEdit>(QStringLiteral("TxtSav%1").arg(i)); }
-  QLabel* LblSav(int i) { return Control<QLabel>(QStringLiteral("LblSav%1").arg(i)); }
-  // Types a formula into the expression box and runs it as CALCOLO does.
-  void Run(std::string f) {
-    TxtExp()->setPlainText(FromBytes(f));
-    window_->RunCalculation();
-  }
   std::string Expression() { return Control<ExpressionBox>("TxtExp")->Formula(); }
   std::string Result() { return ToBytes(LblVal()->text()); }
-  HistoryRow Row(int i) { return {ToBytes(TxtSav(i)->text()), ToBytes(LblSav(i)->text())}; }
-  Screen Shown() {
-    const bool scrittura = Control<QAction>("MnuFilScr")->isEnabled();
-    return {window_->CurrentHistory(), Expression(), Result(), scrittura};
+  void Run(const std::string& formula) {
+    TxtExp()->setPlainText(FromBytes(formula));
+    window_->RunCalculation();
   }
-  Box LastBox() {
-    const auto& b = platform_.boxes();
-    return b.empty() ? Box{} : Box{b.back().text, b.back().style, b.back().title};
-  }
-  // The widget with the keyboard focus, where a key typed now goes.
   QWidget* Focus() { return QApplication::focusWidget(); }
-  // Types keys as the keyboard does: to whatever has the focus.
-  void TypeAtFocus(const QString& keys) {
-    QWidget* focus = Focus();
-    ASSERT_NE(focus, nullptr) << "no widget has the focus";
-    QTest::keyClicks(focus, keys);
+  // Types into the focus widget: characters, and {Name} for a key, "^" before it with Ctrl,
+  // "!" with Alt, "+" with Shift ({^A}, {!E}).
+  void Type(const QString& keys) {
+    static const QMap<QString, Qt::Key> kKeys = {
+        {"Tab", Qt::Key_Tab},   {"Esc", Qt::Key_Escape},     {"Up", Qt::Key_Up},
+        {"Down", Qt::Key_Down}, {"Enter", Qt::Key_Return},   {"Home", Qt::Key_Home},
+        {"Pad", Qt::Key_Enter}, {"Back", Qt::Key_Backspace}, {"F1", Qt::Key_F1},
+        {"End", Qt::Key_End},   {"Left", Qt::Key_Left}};
+    for (qsizetype at = 0; at < keys.size();) {
+      const qsizetype close = keys.indexOf('}', at);
+      ASSERT_NE(Focus(), nullptr) << "no widget has the focus";
+      if (keys[at] != '{' || close < 0) {
+        QTest::keyClicks(Focus(), keys.mid(at++, 1));
+        continue;
+      }
+      QString name = keys.mid(at + 1, close - at - 1);
+      at = close + 1;
+      int times = 1;  // {Tab*3}: three times
+      if (const qsizetype star = name.indexOf('*'); star > 0)
+        times = name.mid(star + 1).toInt(), name.truncate(star);
+      Qt::KeyboardModifiers mods;
+      for (; name.size() > 1 && QString("^!+").contains(name[0]); name.remove(0, 1))
+        mods |= name[0] == '^'   ? Qt::ControlModifier
+                : name[0] == '!' ? Qt::AltModifier
+                                 : Qt::ShiftModifier;
+      for (; times > 0; --times) {
+        if (name.size() == 1) {
+          QTest::keyClick(Focus(), Qt::Key(Qt::Key_A + (name[0].unicode() - 'A')), mods);
+        } else if (!Special(name)) {
+          ASSERT_TRUE(kKeys.contains(name)) << name.toStdString();
+          QTest::keyClick(Focus(), kKeys[name], mods);
+        }
+      }
+    }
   }
-  void KeyAtFocus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QWidget* focus = Focus();
-    ASSERT_NE(focus, nullptr) << "no widget has the focus";
-    QTest::keyClick(focus, key, modifiers);
-  }
-  QString PathOf(const char* name) { return folder_.filePath(QLatin1String(name)); }
-  void Read(Path p) {
-    platform_.QueueFileAnswer(p);
-    window_->ReadCalculationFileCommand();
-  }
-  void Write(Path p) {
-    platform_.QueueFileAnswer(p);
-    window_->WriteCalculationFileCommand();
+  // A {Name} of the fixture's own; true when it was one.
+  virtual bool Special(const QString&) { return false; }
+  QString PathOf(const QString& name) {
+    return name.startsWith('/') ? name : folder_.filePath(name);
   }
 
   QTemporaryDir folder_;

@@ -1,261 +1,371 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window over scripted platform services: layout, runs, keys, menus and files.
+// The main window driven by the scripts of window_script.tsv (keys, commands and files, then
+// what the user finds), and what no script shows: geometry, fonts, colours, menus, names.
+#include <QAccessible>
+#include <QClipboard>
+#include <QDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <fstream>
+#include <functional>
+
 #include "colours.h"
+#include "main_window/command_line.h"
 #include "message_window/frm_msg.h"
+#include "table.h"
 #include "window_fixture.h"
 
 namespace numerella {
 namespace {
 
-using namespace std::string_literals;
+QString AccessibleName(QObject* object) {
+  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(object);
+  return a != nullptr ? a->text(QAccessible::Name) : QStringLiteral("<none>");
+}
+bool Marked(QWidget* w) {  // some pixel in the palette's highlight
+  const QRgb highlight = w->window()->palette().color(QPalette::Active, QPalette::Highlight).rgb();
+  const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixel(x, y) == highlight) return true;
+  return false;
+}
+QPoint MiddleOfText(const QLabel* label) {  // wherever the label aligns its text
+  const int advance = label->fontMetrics().horizontalAdvance(label->text());
+  const QRect r = label->contentsRect();
+  return {label->alignment() & Qt::AlignRight ? r.right() - advance / 2 : r.left() + advance / 2,
+          r.center().y()};
+}
 
-TEST_F(WindowTest, StartsWithTheControlsWhereTheLayoutPutsThemAtAFixedSize) {
+TEST_F(WindowTest, Scripts) {
+  QImage snap;
+  std::size_t boxes = 0, modals = 0, dialogs = 0;  // shown before the mark
+  const auto mark = [&] {
+    std::tie(boxes, modals, dialogs) = std::tuple(
+        platform_.boxes().size(), platform_.modals().size(), platform_.file_dialogs().size());
+  };
+  const auto raw = [&](const std::string& name) {  // a file name's bytes, in the test's folder
+    return QFile::encodeName(folder_.path()).toStdString() + "/" + table::Unescape(name);
+  };
+  const auto actions =
+      std::map<std::string, std::function<void(const std::string&, const std::string&)>>{
+          {"hidden", [&](auto&, auto&) { window_ = std::make_unique<FrmMain>(platform_), mark(); }},
+          {"new",
+           [&](auto&, auto&) {
+             window_ = std::make_unique<FrmMain>(platform_), mark(), ShowAndActivate();
+           }},
+          {"mark", [&](auto&, auto&) { mark(); }},
+          {"wait", [&](auto& a, auto&) { QTest::qWait(std::stoi(a)); }},
+          {"show", [&](auto&, auto&) { ShowAndActivate(); }},
+          {"keys", [&](auto& a, auto&) { Type(QString::fromStdString(a)); }},
+          {"set",
+           [&](auto& a, auto&) {
+             TxtExp()->setPlainText(FromBytes(table::Unescape(a)));
+             TxtExp()->moveCursor(QTextCursor::End);
+           }},
+          {"run", [&](auto&, auto&) { window_->RunCalculation(); }},
+          {"read", [&](auto&, auto&) { window_->ReadCalculationFileCommand(); }},
+          {"write", [&](auto&, auto&) { window_->WriteCalculationFileCommand(); }},
+          {"focus", [&](auto& a, auto&) { Control(QString::fromStdString(a))->setFocus(); }},
+          {"click",
+           [&](auto& a, auto&) {
+             QTest::mouseClick(Control(QString::fromStdString(a)), Qt::LeftButton);
+           }},
+          {"dclick",
+           [&](auto& a, auto&) {
+             QTest::mouseDClick(Control(QString::fromStdString(a)), Qt::LeftButton);
+           }},
+          {"dclicktext",
+           [&](auto& a, auto&) {
+             auto* label = Control<QLabel>(QString::fromStdString(a));
+             label->setSelection(0, 0);
+             QTest::mouseDClick(label, Qt::LeftButton, {}, MiddleOfText(label));
+           }},
+          {"modal",
+           [&](auto& a, auto&) {  // a button's number, or a key pressed in the dialog
+             if (a.size() == 1) return platform_.QueueModal(std::stoi(a));
+             platform_.QueueModal(ScriptedPlatformServices::ModalAction([a](QDialog& d) {
+               QTest::keyClick(d.focusWidget() != nullptr ? d.focusWidget() : &d,
+                               a == "Esc" ? Qt::Key_Escape : Qt::Key_Return);
+             }));
+           }},
+          {"answer",
+           [&](auto& a, auto& e) {  // "-": Cancel; a filter's number after the name
+             if (a == "-") return platform_.QueueFileAnswer(std::nullopt);
+             platform_.QueueFileAnswer(a.empty() ? QString() : PathOf(QString::fromStdString(a)),
+                                       e.empty() ? std::nullopt : std::optional(std::stoi(e)));
+           }},
+          {"failread", [&](auto&, auto&) { platform_.FailNextReads(1); }},
+          {"failsave", [&](auto&, auto&) { platform_.FailNextSaves(1); }},
+          {"put", [&](auto& a,
+                      auto& e) { std::ofstream(raw(a), std::ios::binary) << table::Unescape(e); }},
+          {"grow",
+           [&](auto& a, auto& e) {
+             ASSERT_TRUE(QFile::resize(PathOf(FromBytes(a)), std::stoll(e)));
+           }},
+          {"start",
+           [&](auto& a, auto&) {
+             window_->ReadCalculationFileOnceShown(raw(a));
+             QApplication::processEvents();
+           }},
+          {"readat", [&](auto& a, auto&) { window_->ReadCalculationFileAt(raw(a)); }},
+          {"listing", [&](auto&, auto&) { Control<QAction>("MnuSerLis")->trigger(); }},
+          {"paste",
+           [&](auto& a, auto&) {
+             QApplication::clipboard()->setText(FromBytes(table::Unescape(a)));
+             TxtExp()->paste();
+           }},
+          {"snap", [&](auto&, auto&) { snap = LblVal()->grab().toImage(); }},
+      };
+  const auto probes = std::map<std::string, std::function<std::string(const std::string&)>>{
+      {"exp", [&](const std::string&) -> std::string { return Expression(); }},
+      {"len",
+       [&](const std::string&) -> std::string { return std::to_string(Expression().size()); }},
+      {"val", [&](const std::string&) -> std::string { return Result(); }},
+      {"row",
+       [&](const std::string& a) -> std::string {
+         const HistoryRow& r = window_->CurrentHistory()[std::stoi(a)];
+         return ToBytes(Control<QLineEdit>(QString("TxtSav") + a.c_str())->text()) + "=" +
+                ToBytes(Control<QLabel>(QString("LblSav") + a.c_str())->text()) + "|" + r.formula;
+       }},
+      {"formulas",
+       [&](const std::string&) -> std::string {
+         std::string all;
+         for (const HistoryRow& r : window_->CurrentHistory()) all += r.formula + "|";
+         return all;
+       }},
+      {"scr",
+       [&](const std::string&) -> std::string {
+         return std::to_string(Control<QAction>("MnuFilScr")->isEnabled());
+       }},
+      {"focused",
+       [&](const std::string&) -> std::string {
+         return Focus() ? Focus()->objectName().toStdString() : "-";
+       }},
+      {"active",
+       [&](const std::string&) -> std::string {
+         return std::to_string(QTest::qWaitForWindowActive(window_.get(), 1000));
+       }},
+      {"gone",
+       [&](const std::string&) -> std::string {
+         return std::to_string(QTest::qWaitFor([&] { return !window_->isVisible(); }, 1000));
+       }},
+      {"box", [&](const std::string&) -> std::string { return LastBox(platform_); }},
+      {"boxes",
+       [&](const std::string&) -> std::string {
+         std::string titles;  // of the boxes since the mark
+         for (auto b = platform_.boxes().begin() + boxes; b != platform_.boxes().end(); ++b)
+           titles += b->title + "|";
+         return titles;
+       }},
+      {"modals",
+       [&](const std::string&) -> std::string {
+         return std::to_string(platform_.modals().size() - modals);
+       }},
+      {"title",
+       [&](const std::string&) -> std::string {
+         return platform_.modals().back().title.toStdString();
+       }},
+      {"buttons",
+       [&](const std::string&) -> std::string {
+         std::string shown;  // the captions of the message window's buttons
+         for (QPushButton* b : FrmMsg::Instance().findChildren<QPushButton*>())
+           if (b->isVisibleTo(&FrmMsg::Instance())) shown += b->text().toStdString() + "|";
+         return shown;
+       }},
+      {"cursor",
+       [&](const std::string&) -> std::string {
+         const QTextCursor c = TxtExp()->textCursor();
+         return std::to_string(c.selectionStart()) + " " + std::to_string(c.selectionEnd()) + " " +
+                std::to_string(c.position());
+       }},
+      {"file",
+       [&](const std::string& a) -> std::string {
+         return Contents(PathOf(FromBytes(a))).toStdString();
+       }},
+      {"atend",
+       [&](const std::string&) -> std::string {
+         return std::to_string(TxtExp()->textCursor().atEnd());
+       }},
+      {"tabs",
+       [&](const std::string& a) -> std::string {
+         std::string order;  // the controls Tab reaches one after the other
+         for (int i = std::stoi(a); i > 0; --i)
+           order += (Type("{Tab}"), Focus()->objectName().toStdString() + "|");
+         return order;
+       }},
+      {"exists",
+       [&](const std::string& a) -> std::string {
+         return std::to_string(QFile::exists(PathOf(FromBytes(a))));
+       }},
+      {"dimmed",
+       [&](const std::string&) -> std::string {
+         const QColor paper = LblVal()->palette().color(QPalette::Window);
+         return std::to_string(InkContrast(LblVal()->grab().toImage(), paper) <
+                               InkContrast(snap, paper)) +
+                " " + LblVal()->accessibleDescription().toStdString();
+       }},
+      {"compiled",
+       [&](const std::string&) -> std::string { return window_->calculator().CompileListing(); }},
+      {"dialogs",
+       [&](const std::string&) -> std::string {
+         std::string all;
+         for (auto d = platform_.file_dialogs().begin() + dialogs;
+              d != platform_.file_dialogs().end(); ++d)
+           all += (d->save ? "save " : "open ") + d->filters.join(';').toStdString() + " " +
+                  std::to_string(d->selected_filter) +
+                  (d->folder == QDir::currentPath() ? " here|" : " elsewhere|");
+         return all;
+       }},
+      {"marked",
+       [&](const std::string& a) -> std::string {
+         return std::to_string(Marked(Control(QString::fromStdString(a))));
+       }},
+      {"name",
+       [&](const std::string& a) -> std::string {
+         return AccessibleName(Control<QObject>(QString::fromStdString(a))).toStdString();
+       }},
+      {"selected",
+       [&](const std::string& a) -> std::string {
+         QWidget* w = Control(QString::fromStdString(a));
+         auto* label = qobject_cast<QLabel*>(w);
+         return (label ? label->selectedText() : qobject_cast<QLineEdit*>(w)->selectedText())
+             .toStdString();
+       }},
+  };
+  const std::vector<table::Row> rows = table::Read(NUMERELLA_WINDOW_SCRIPT);
+  ASSERT_GT(rows.size(), 100u);
+  int line = 0;
+  for (table::Row row : rows) {
+    row.resize(3);
+    SCOPED_TRACE(std::to_string(++line) + ": " + row[0] + " " + row[1].substr(0, 60) + " " +
+                 row[2].substr(0, 60));
+    if (actions.count(row[0]) != 0) {
+      actions.at(row[0])(row[1], row[2]);
+    } else if (probes.count(row[0]) != 0) {
+      QApplication::processEvents();  // what was posted has arrived
+      EXPECT_EQ(probes.at(row[0])(row[1]), table::Unescape(row[2]));
+    } else {
+      ADD_FAILURE() << "unknown step";
+    }
+  }
+}
+
+TEST_F(WindowTest, ControlsWhereTheLayoutPutsThemInTheirFontsAtAFixedSize) {
   const MainWindowLayout& l = window_->Layout();
   const auto pixels = [&](const TwipRect& r) {
     const PixelRect p = ToPixels(r, window_->logicalDpiX(), window_->logicalDpiY());
     return QRect(p.x, p.y, p.width, p.height);
   };
   for (int i = 0; i < kHistoryRows; ++i) {
-    EXPECT_EQ(TxtSav(i)->geometry(), pixels(l.formula_rows[i])) << i;
-    EXPECT_EQ(LblSav(i)->geometry(), pixels(l.result_rows[i])) << i;
+    EXPECT_EQ(Control(QString("TxtSav%1").arg(i))->geometry(), pixels(l.formula_rows[i])) << i;
+    EXPECT_EQ(Control(QString("LblSav%1").arg(i))->geometry(), pixels(l.result_rows[i])) << i;
   }
   EXPECT_EQ(TxtExp()->geometry(), pixels(l.expression));
   EXPECT_EQ(LblVal()->geometry(), pixels(l.result));
-  EXPECT_EQ(Control("CmdEnt")->geometry(), pixels(l.calculate));
-  EXPECT_EQ(Control("CmdExi")->geometry(), pixels(l.exit));
+  const auto face = [](const QFont& f) { return std::pair(f.family(), f.pointSizeF()); };
+  EXPECT_EQ(face(TxtExp()->font()), face(FrmMain::TerminalFont()));
+  for (const auto& [name, rect] : {std::pair("CmdEnt", l.calculate), std::pair("CmdExi", l.exit)}) {
+    EXPECT_EQ(Control(name)->geometry(), pixels(rect)) << name;
+    EXPECT_EQ(face(Control(name)->font()), face(FrmMain::ButtonFont())) << name;
+  }
   window_->show();
   window_->resize(window_->size() * 2);
   EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
   EXPECT_EQ(window_->centralWidget()->size(), pixels({0, 0, l.client_width, l.area_height}).size());
 }
 
-// ESCI lies in a row of its own under CALCOLO, with the layout's gap above it and its margins
-// to the right and below; the drawing area above that row keeps the computed size.
-TEST(MainWindowLayout, ExitButtonUnderCalculateWithTheLayoutsMargins) {
-  const std::int32_t cases[][2] = {{120, 180}, {96, 240}, {150, 150}};  // cw, ch
-  for (const auto& [cw, ch] : cases) {
-    const MainWindowLayout l = ComputeMainWindowLayout(cw, ch);
-    SCOPED_TRACE(std::to_string(cw) + " x " + std::to_string(ch));
-    EXPECT_EQ(std::tuple(l.exit.left, l.exit.width, l.exit.height),
-              std::tuple(l.calculate.left, l.calculate.width, l.calculate.height));
-    EXPECT_EQ(l.exit.top, l.calculate.top + l.calculate.height + cw);  // a gap of cw above
-    EXPECT_EQ(l.exit.left + l.exit.width + cw, l.client_width);        // right margin cw
-    EXPECT_EQ(l.exit.top + l.exit.height + cw, l.area_height);         // bottom margin cw
-  }
-}
-
-// A blank formula only returns the focus. A result goes to LblVal and, trimmed, into row 9 (TxtExp
-// keeps it as typed) and enables Scrittura; ten rows are kept. Notices are plain message boxes.
-TEST_F(WindowTest, RunsShiftTheHistory) {
+// A palette changed while the program runs (a dark theme) reaches the history rows: shaded in
+// its 3D light, written in its window text, in every colour group.
+TEST_F(WindowTest, HistoryColoursFollowAPaletteChange) {
   window_->show();
-  for (const char* blank : {"", "      "}) {
-    Control("CmdEnt")->setFocus();
-    Run(blank);
-    EXPECT_EQ(window_->focusWidget(), TxtExp()) << '"' << blank << '"';
-    EXPECT_EQ(Shown(), (Screen{kUnused, blank, "", false}));
-  }
-  const HistoryRow cases[] = {{"2+3", "5"},
-                              {"1/2", ".5"},
-                              {"-2", "-2"},
-                              {"1/3", ".3333333"},
-                              {"-(1/4)", "-.25"},
-                              {"123456789", "1.234568E+08"},
-                              {"0.0000000001", "1E-10"},
-                              {"1E+39", "**************"},
-                              {"SUM(1,2,3)", "6"},
-                              {"7*1", "7"},
-                              {"8", "8"}};
-  for (const HistoryRow& c : cases) {
-    Run("  " + c.formula + " ");
-    EXPECT_EQ(Shown(), (Screen{window_->CurrentHistory(), "  " + c.formula + " ", c.result, true}));
-    EXPECT_EQ(Row(9), c);
-  }
-  for (int i = 0; i < kHistoryRows; ++i) EXPECT_EQ(Row(i), cases[i + 1]) << i;
-  EXPECT_TRUE(platform_.boxes().empty() && platform_.modals().empty());
-  Run("C_X2(1E+9,1E+9)");  // the notice of the stopped series, then the failure
-  ASSERT_EQ(platform_.boxes().size(), 2u);
-  EXPECT_EQ(platform_.boxes()[0].title, "D_X2");
-  EXPECT_EQ(LastBox(), (Box{"Errore di Esecuzione", BoxStyle::kOk, "NUMERELLA"}));
-  EXPECT_EQ(Row(9), cases[std::size(cases) - 1]);
-}
-
-// A failed run, first or after a success with Lista Errori checked, leaves the screen as it was,
-// the earlier result dimmed (and so described) until the next success; a compile failure shows
-// the window "Numerella" with one button, and the listing if checked.
-TEST_F(WindowTest, FailedRunsLeaveEverythingAsItWas) {
-  const std::pair<const char*, bool> cases[] = {// formula, fails to compile (else to evaluate)
-                                                {"2+", true},      {"(1", true},
-                                                {"FOO(1)", true},  {"1/0", false},
-                                                {"LOG(0)", false}, {"SQR(-1)", false}};
-  QImage result;  // LblVal as a success shows it
-  for (const bool after_success : {false, true}) {
-    for (const auto& [formula, compile_failure] : cases) {
-      SCOPED_TRACE(formula + (after_success ? " after 7, listing checked"s : " first"s));
-      window_ = std::make_unique<FrmMain>(platform_);
-      EXPECT_FALSE(Control<QAction>("MnuSerLis")->isChecked());
-      if (after_success) {
-        Run("7");
-        Control<QAction>("MnuSerLis")->trigger();
+  const QPalette original = QApplication::palette();
+  QPalette dark(QColor(0x30, 0x30, 0x30), QColor(0x20, 0x20, 0x20));
+  dark.setColor(QPalette::Midlight, QColor(0x45, 0x45, 0x50));
+  dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xe0));
+  dark.setColor(QPalette::Inactive, QPalette::WindowText, QColor(0xdd, 0xdd, 0xd0));
+  for (const QPalette& p : {dark, original}) {
+    QApplication::setPalette(p);
+    QApplication::processEvents();
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+      const QColor shade = p.color(group, QPalette::Midlight),
+                   text = p.color(group, QPalette::WindowText);
+      for (const char* name : {"TxtSav0", "TxtSav9", "LblSav0", "LblSav9"}) {
+        const QPalette& q = Control(name)->palette();
+        const bool box = name[0] == 'T';
+        EXPECT_EQ(std::pair(q.color(group, box ? QPalette::Base : QPalette::Window),
+                            q.color(group, box ? QPalette::Text : QPalette::WindowText)),
+                  std::pair(shade, text))
+            << name;
       }
-      TxtExp()->setPlainText(formula);
-      const Screen before = Shown();
-      const std::size_t boxes = platform_.boxes().size(), modals = platform_.modals().size();
-      result = LblVal()->grab().toImage();
-      window_->RunCalculation();
-      EXPECT_EQ(Shown(), before);
-      const QColor paper = LblVal()->palette().color(QPalette::Window);
-      EXPECT_EQ(InkContrast(LblVal()->grab().toImage(), paper) < InkContrast(result, paper),
-                after_success);
-      EXPECT_EQ(LblVal()->accessibleDescription(),
-                after_success ? "Risultato di un calcolo precedente" : "");
-      EXPECT_EQ(platform_.modals().size(), modals + (compile_failure ? 1 : 0));
-      EXPECT_EQ(platform_.boxes().size(), boxes + (compile_failure ? 0 : 1));
-      if (!compile_failure) {
-        EXPECT_EQ(LastBox(), (Box{"Errore di Esecuzione", BoxStyle::kOk, "NUMERELLA"}));
-        continue;
-      }
-      QStringList captions;  // of the buttons the message window showed
-      for (QPushButton* b : FrmMsg::Instance().findChildren<QPushButton*>()) {
-        if (b->isVisibleTo(&FrmMsg::Instance())) captions << b->text();
-      }
-      EXPECT_EQ(captions, QStringList{"&Continua"});
-      EXPECT_EQ(platform_.modals().back().title, "Numerella");
-      const std::string listing = window_->calculator().CompileListing();
-      EXPECT_EQ(listing == "***Errori di Compilazione", !after_success) << listing;
-      EXPECT_EQ(listing.find('\r') != std::string::npos, after_success) << listing;
     }
   }
-  Run("7");
-  EXPECT_EQ(std::pair(LblVal()->grab().toImage(), LblVal()->accessibleDescription()),
-            std::pair(result, QString()));
 }
 
-TEST_F(WindowTest, EnterRunsExactlyOneCalculationWhereverAndRowsPassKeysOn) {
-  ShowAndActivate();
-  const std::pair<const char*, Qt::Key> cases[] = {
-      // the control with the focus, the key
-      {"TxtExp", Qt::Key_Return},  {"TxtExp", Qt::Key_Enter},  {"CmdEnt", Qt::Key_Return},
-      {"TxtSav3", Qt::Key_Return}, {"LblSav5", Qt::Key_Enter}, {"LblVal", Qt::Key_Return},
-      {"CmdExi", Qt::Key_Return}};
-  int runs = 0;
-  for (const auto& [focus, key] : cases) {
-    SCOPED_TRACE(focus + (key == Qt::Key_Enter ? " keypad Enter"s : " Return"s));
-    TxtExp()->setPlainText(QString::number(++runs));
-    Control(focus)->setFocus();
-    QTest::keyClick(Control(focus), key);
-    EXPECT_EQ(Row(8).formula, runs > 1 ? std::to_string(runs - 1) : " ");  // shifted once
-    EXPECT_EQ(Row(9).formula, std::to_string(runs));
-    EXPECT_EQ(Expression(), std::to_string(runs));  // no line break was inserted
-    EXPECT_TRUE(window_->isVisible());
-  }
-  // Typing and editing keys in a history row go on in TxtExp; command keys stay with the row,
-  // whose text (like the results) can be selected and copied.
-  Run("2+3");
-  TxtExp()->clear();
-  TxtSav(9)->setFocus();
-  QTest::keyClicks(TxtSav(9), "4*");
-  EXPECT_EQ(std::tuple(window_->focusWidget(), Row(9).formula, Expression()),
-            std::tuple(static_cast<QWidget*>(TxtExp()), "2+3"s, "4*"s));
-  TxtSav(1)->setFocus();
-  QTest::keyClick(TxtSav(1), Qt::Key_Backspace);
-  EXPECT_EQ(std::pair(window_->focusWidget(), Row(1).formula),
-            std::pair(static_cast<QWidget*>(TxtExp()), " "s));
-  TxtSav(9)->setFocus();
-  QTest::keyClick(TxtSav(9), Qt::Key_A, Qt::ControlModifier);
-  EXPECT_EQ(std::pair(window_->focusWidget(), TxtSav(9)->selectedText()),
-            std::pair(static_cast<QWidget*>(TxtSav(9)), QString("2+3")));
-  EXPECT_TRUE(LblSav(9)->textInteractionFlags() & Qt::TextSelectableByMouse);
-  EXPECT_TRUE(LblVal()->textInteractionFlags() & Qt::TextSelectableByMouse);
-}
-
-// A read sets all ten rows and enables Scrittura; 1 GB of zero bytes is read bounded.
-TEST_F(WindowTest, ReadFilesSetTheScreen) {
-  History h = kUnused;
-  h[3] = {"\xe8\xe9\xf2\xb0", "**************"};
-  h[9] = {"caff\xe8", "\x80\x9f\xa3\xff"};
-  Put(PathOf("latin1.nmr"), WriteCalculationFile(h));
-  Read(PathOf("latin1.nmr"));
-  EXPECT_EQ(Shown(), (Screen{h, "caff\xe8", "\x80\x9f\xa3\xff", true}));
-  Write(PathOf("again.nmr"));
-  EXPECT_EQ(Contents(PathOf("again.nmr")), WriteCalculationFile(h));
-  Put(PathOf("huge.nmr"), "");
-  ASSERT_TRUE(QFile::resize(PathOf("huge.nmr"), qint64(1) << 30));  // sparse on disk
-  Read(PathOf("huge.nmr"));
-  EXPECT_LE(Row(0).formula.size(), kMaxFieldBytes);
-  EXPECT_EQ(Row(9), (HistoryRow{"", ""}));
-  EXPECT_TRUE(platform_.boxes().empty());
-}
-
-// Cancel, an empty name, a missing file or folder, a folder to write, the platform failing to
-// open or save: each shows its message; the screen stays, and by the atomic save the old file.
-TEST_F(WindowTest, FailedFileCommandsChangeNothing) {
-  Run("2+3");
-  const Screen before = Shown();
-  const QString old = PathOf("old.nmr");
-  Put(old, "\"old content\"\r\n");
-  const std::tuple<bool, Path, bool> cases[] = {// save, the dialog's answer, the platform fails
-                                                {false, std::nullopt, false},
-                                                {false, QString(), false},
-                                                {false, old, true},
-                                                {false, PathOf("missing.nmr"), false},
-                                                {false, PathOf("no/such/dir/x.nmr"), false},
-                                                {true, std::nullopt, false},
-                                                {true, QString(), false},
-                                                {true, old, true},
-                                                {true, folder_.path(), false}};
-  for (const auto& [save, answer, fail] : cases) {
-    SCOPED_TRACE(answer.value_or("<cancel>").toStdString() + (save ? " written" : " read"));
-    platform_.FailNextReads(fail && !save ? 1 : 0);
-    platform_.FailNextSaves(fail && save ? 1 : 0);
-    save ? Write(answer) : Read(answer);
-    EXPECT_EQ(LastBox(), (Box{save ? "Errore di Specificazione del File" : "File Inesistente",
-                              BoxStyle::kOkExclamation, "Lettura File"}));
-    EXPECT_EQ(Contents(old), "\"old content\"\r\n");
-    EXPECT_EQ(Shown(), before);
-  }
-  EXPECT_EQ(platform_.boxes().size(), std::size(cases));
-  Write(old);  // and once the disk works again, the file is replaced whole
-  EXPECT_EQ(Contents(old), WriteCalculationFile(std::get<History>(before)));
-}
-
-// Key presses from typing to a file saved with the extension of the filter it was typed under,
-// Ctrl+Q, Ctrl+O in a new window, F1 and ESCI. Both file dialogs offer the two filters, the second
-// chosen.
-TEST_F(WindowTest, TypeComputeSaveQuitAndReadBack) {
-  ShowAndActivate();
-  const auto type = [this](const char* formula, const char* shown) {  // select all, type, Enter
-    QTest::keyClick(TxtExp(), Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(TxtExp(), QLatin1String(formula));
-    QTest::keyClick(TxtExp(), Qt::Key_Return);
-    EXPECT_EQ(Result(), shown) << formula;
+// Formula rows and results offer the same menu, whose entries select and copy the whole text.
+TEST_F(WindowTest, RowsAndResultsShareACopyMenu) {
+  Run("2.5*2");
+  auto* row = Control<HistoryBox>("TxtSav9");
+  auto* result = Control<ResultLabel>("LblSav9");
+  const auto menu = [&](bool of_row) {
+    return std::unique_ptr<QMenu>(of_row ? row->CreateCopyMenu() : result->CreateCopyMenu());
   };
-  type("2*(3+4)^2", "98");
-  type("SQR(2)", "1.414214");
-  platform_.QueueFileAnswer(PathOf("sessione"), 1);  // typed under "File Numerella (*.nmr)"
-  QTest::keyClick(TxtExp(), Qt::Key_S, Qt::ControlModifier);
-  const QByteArray rows = "\"2*(3+4)^2\"\r\n\"98\"\r\n\"SQR(2)\"\r\n\"1.414214\"\r\n";
-  EXPECT_EQ(Contents(PathOf("sessione.nmr")), QByteArray("\" \"\r\n").repeated(16) + rows);
-  EXPECT_FALSE(QFile::exists(PathOf("sessione")));
-  const Screen saved = Shown();
-  QTest::keyClick(TxtExp(), Qt::Key_Q, Qt::ControlModifier);
-  EXPECT_FALSE(window_->isVisible());
+  const auto entries = [](const std::unique_ptr<QMenu>& m) {
+    QStringList texts;
+    for (QAction* a : m->actions()) texts << a->text();
+    return texts;
+  };
+  EXPECT_EQ(entries(menu(false)), entries(menu(true)));
+  EXPECT_EQ(entries(menu(true)).size(), 3);  // Copia, a separator, Seleziona tutto
+  EXPECT_TRUE(entries(menu(true)).front().startsWith("&Copia\t"));
+  for (const bool of_row : {true, false}) {
+    QApplication::clipboard()->clear();
+    EXPECT_FALSE(menu(of_row)->findChild<QAction*>("Copia")->isEnabled());  // nothing selected
+    menu(of_row)->findChild<QAction*>("SelezionaTutto")->trigger();
+    menu(of_row)->findChild<QAction*>("Copia")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), of_row ? "2.5*2" : "5");
+  }
+}
 
-  window_ = std::make_unique<FrmMain>(platform_);
+// No control or menu entry a user can reach is nameless in the accessibility tree.
+TEST_F(WindowTest, ScreenReadersFindEveryControlNamed) {
   ShowAndActivate();
-  platform_.QueueFileAnswer(PathOf("sessione.nmr"));
-  QTest::keyClick(TxtExp(), Qt::Key_O, Qt::ControlModifier);
-  EXPECT_EQ(Shown(), saved);
-  QTest::keyClick(TxtExp(), Qt::Key_F1);
-  EXPECT_EQ(platform_.modals().size(), 1u);                       // the function list
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get(), 1000));  // active again after it
-  EXPECT_EQ(Control<QPushButton>("CmdExi")->text(), "&ESCI");
-  QTest::keyClick(TxtExp(), Qt::Key_E, Qt::AltModifier);  // ESCI's access key, an animated click
-  EXPECT_TRUE(QTest::qWaitFor([this] { return !window_->isVisible(); }, 1000));
-  const QStringList filters{"Tutti i File (*)", "File Numerella (*.nmr)"};
-  ASSERT_EQ(platform_.file_dialogs().size(), 2u);
-  for (const auto& d : platform_.file_dialogs()) {  // Scrittura, then Lettura
-    EXPECT_EQ(std::tuple(d.save, d.filters, d.selected_filter, d.folder),
-              std::tuple(&d == &platform_.file_dialogs()[0], filters, 1, QDir::currentPath()));
+  Run("2+3");
+  std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+    const QAccessible::Role role = node->role();
+    const bool control = role == QAccessible::EditableText || role == QAccessible::StaticText ||
+                         role == QAccessible::Button || role == QAccessible::MenuItem ||
+                         role == QAccessible::PopupMenu || role == QAccessible::MenuBar;
+    if (control && !(role == QAccessible::MenuItem && node->text(QAccessible::Name).isEmpty() &&
+                     node->state().invisible)) {
+      EXPECT_FALSE(node->text(QAccessible::Name).trimmed().isEmpty())
+          << "role " << role << " of " << node->object()->objectName().toStdString();
+    }
+    for (int i = 0; i < node->childCount(); ++i) walk(node->child(i));
+  };
+  walk(QAccessible::queryAccessibleInterface(window_.get()));
+  for (QMenu* menu : window_->menuBar()->findChildren<QMenu*>())
+    walk(QAccessible::queryAccessibleInterface(menu));
+}
+
+// The command line names at most one calculation file, by its bytes in any encoding; --help
+// and --version answer at once. start_arguments.tsv: arguments, kind, file, part of the text.
+TEST(StartArguments, Table) {
+  QCoreApplication::setApplicationName("Numerella");
+  QCoreApplication::setApplicationVersion("9.8.7");
+  const char* kinds[] = {"open", "help", "version", "error"};
+  for (const table::Row& row : table::Read(NUMERELLA_START_ARGUMENTS)) {
+    std::vector<std::string> arguments{"numerella"};
+    for (QString a : QString::fromStdString(row[0]).split(' ', Qt::SkipEmptyParts))
+      arguments.push_back(table::Unescape(a.toStdString()));
+    const StartRequest r = ParseStartArguments(arguments);
+    const std::string text = row.size() > 3 ? table::Unescape(row[3]) : "";
+    EXPECT_EQ(std::tuple(std::string(kinds[static_cast<int>(r.kind)]), r.file, r.text.isEmpty()),
+              std::tuple(row[1], table::Unescape(row[2]), text.empty()))
+        << row[0];
+    EXPECT_TRUE(r.text.contains(QString::fromUtf8(text)))
+        << row[0] << " -> " << r.text.toStdString();
   }
 }
 
