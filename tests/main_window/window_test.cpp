@@ -1,29 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window driven by the scripts of window_script.tsv (keys, commands and files, then
-// what the user finds), and what no script shows: geometry, fonts, colours, menus, names.
+// The main window over scripted platform services: the scripts of window_script.tsv (keys,
+// commands and files, then what the user finds), the typing help of typing_help.tsv, and what
+// no script shows: geometry, fonts, colours, menus, names.
+#include <gtest/gtest.h>
+
 #include <QAccessible>
+#include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <fstream>
 #include <functional>
+#include <memory>
 
 #include "colours.h"
 #include "main_window/command_line.h"
+#include "main_window/entry_boxes.h"
+#include "main_window/frm_main.h"
 #include "message_window/frm_msg.h"
+#include "platform/latin1.h"
+#include "platform/scripted_platform_services.h"
 #include "table.h"
-#include "window_fixture.h"
 
 namespace numerella {
 namespace {
 
-QString AccessibleName(QObject* object) {
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string N(bool b) { return std::to_string(b); }
+QString Accessible(QObject* object, QAccessible::Text kind) {
   QAccessibleInterface* a = QAccessible::queryAccessibleInterface(object);
-  return a != nullptr ? a->text(QAccessible::Name) : QStringLiteral("<none>");
+  return a != nullptr ? a->text(kind) : QStringLiteral("<none>");
 }
-bool Marked(QWidget* w) {  // some pixel in the palette's highlight
+bool Marked(QWidget* w) {  // some pixel in the window's highlight
   const QRgb highlight = w->window()->palette().color(QPalette::Active, QPalette::Highlight).rgb();
   const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
   for (int y = 0; y < image.height(); ++y)
@@ -37,203 +57,282 @@ QPoint MiddleOfText(const QLabel* label) {  // wherever the label aligns its tex
   return {label->alignment() & Qt::AlignRight ? r.right() - advance / 2 : r.left() + advance / 2,
           r.center().y()};
 }
+template <typename T>
+std::string Joined(const T& items, const std::function<std::string(decltype(*items.begin()))>& f,
+                   std::size_t from = 0) {
+  std::string all;
+  for (auto i = items.begin() + from; i < items.end(); ++i) all += f(*i) + "|";
+  return all;
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { window_ = std::make_unique<FrmMain>(platform_); }
+  void ShowAndActivate() {
+    window_->show();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  }
+  template <typename T = QWidget>
+  T* Control(const QString& name) {
+    T* control = window_->findChild<T*>(name);
+    if (control == nullptr) ADD_FAILURE() << "no control " << name.toStdString();
+    return control;
+  }
+  QPlainTextEdit* TxtExp() { return Control<QPlainTextEdit>("TxtExp"); }
+  QLabel* LblVal() { return Control<QLabel>("LblVal"); }
+  std::string Expression() { return Control<ExpressionBox>("TxtExp")->Formula(); }
+  std::string Result() { return ToBytes(LblVal()->text()); }
+  QWidget* Focus() { return QApplication::focusWidget(); }
+  void Run(const std::string& formula) {
+    TxtExp()->setPlainText(FromBytes(formula));
+    window_->RunCalculation();
+  }
+  QString PathOf(const std::string& name) { return folder_.filePath(FromBytes(name)); }
+  std::string Raw(const std::string& name) {  // a file name's bytes, in the test's folder
+    return QFile::encodeName(folder_.path()).toStdString() + "/" + table::Unescape(name);
+  }
+  void Mark() {
+    std::tie(boxes_, modals_, dialogs_) = std::tuple(
+        platform_.boxes().size(), platform_.modals().size(), platform_.file_dialogs().size());
+  }
+  // Types into the focus widget: characters, and {Name} for a key, after "^" with Ctrl, "!"
+  // with Alt, "+" with Shift, "*3" three times ({^A}, {!E}, {Tab*3}); {Long} puts "1+" and
+  // 4,100 blanks in, {Click:NAME} clicks the typing help's row of function NAME.
+  void Type(const QString& keys) {
+    static const QMap<QString, Qt::Key> kKeys = {
+        {"Tab", Qt::Key_Tab},   {"Esc", Qt::Key_Escape},     {"Up", Qt::Key_Up},
+        {"Down", Qt::Key_Down}, {"Enter", Qt::Key_Return},   {"Home", Qt::Key_Home},
+        {"Pad", Qt::Key_Enter}, {"Back", Qt::Key_Backspace}, {"F1", Qt::Key_F1},
+        {"Left", Qt::Key_Left}};
+    for (qsizetype at = 0; at < keys.size();) {
+      const qsizetype close = keys.indexOf('}', at);
+      ASSERT_NE(Focus(), nullptr) << "no widget has the focus";
+      if (keys[at] != '{' || close < 0) {
+        QTest::keyClicks(Focus(), keys.mid(at++, 1));
+        continue;
+      }
+      QString name = keys.mid(at + 1, close - at - 1);
+      at = close + 1;
+      int times = 1;
+      if (const qsizetype star = name.indexOf('*'); star > 0)
+        times = name.mid(star + 1).toInt(), name.truncate(star);
+      Qt::KeyboardModifiers mods;
+      for (; name.size() > 1 && QString("^!+").contains(name[0]); name.remove(0, 1))
+        mods |= name[0] == '^'   ? Qt::ControlModifier
+                : name[0] == '!' ? Qt::AltModifier
+                                 : Qt::ShiftModifier;
+      if (name == "Long") TxtExp()->insertPlainText(QStringLiteral("1+") + QString(4100, ' '));
+      if (name.startsWith("Click:")) {
+        const auto rows = List()->findItems(name.mid(6) + "(", Qt::MatchStartsWith);
+        ASSERT_EQ(rows.size(), 1) << name.toStdString();
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
+                          List()->visualItemRect(rows[0]).center());
+      }
+      if (name == "Long" || name.startsWith("Click:")) continue;
+      ASSERT_TRUE(name.size() == 1 || kKeys.contains(name)) << name.toStdString();
+      const Qt::Key key =
+          name.size() == 1 ? Qt::Key(Qt::Key_A + name[0].unicode() - 'A') : kKeys[name];
+      for (; times > 0; --times) QTest::keyClick(Focus(), key, mods);
+    }
+  }
+  // A step of a script that does something; false for a check.
+  bool Act(const std::string& v, const std::string& a, const std::string& e) {
+    if (v == "new" || v == "hidden") window_ = std::make_unique<FrmMain>(platform_), Mark();
+    if (v == "new" || v == "show") ShowAndActivate();
+    if (v == "mark") Mark();
+    if (v == "wait") QTest::qWait(std::stoi(a));
+    if (v == "keys") Type(Q(a));
+    if (v == "set") TxtExp()->setPlainText(FromBytes(table::Unescape(a)));
+    if (v == "set") TxtExp()->moveCursor(QTextCursor::End);
+    if (v == "run") window_->RunCalculation();
+    if (v == "read") window_->ReadCalculationFileCommand();
+    if (v == "write") window_->WriteCalculationFileCommand();
+    if (v == "focus") Control(Q(a))->setFocus();
+    if (v == "click") QTest::mouseClick(Control(Q(a)), Qt::LeftButton);
+    if (v == "dclick") QTest::mouseDClick(Control(Q(a)), Qt::LeftButton);
+    if (v == "dclicktext") {
+      auto* label = Control<QLabel>(Q(a));
+      label->setSelection(0, 0);
+      QTest::mouseDClick(label, Qt::LeftButton, {}, MiddleOfText(label));
+    }
+    if (v == "modal" && a.size() == 1) platform_.QueueModal(std::stoi(a));
+    if (v == "modal" && a.size() > 1)  // a key pressed in the message window
+      platform_.QueueModal(ScriptedPlatformServices::ModalAction([a](QDialog& d) {
+        QTest::keyClick(d.focusWidget() != nullptr ? d.focusWidget() : &d,
+                        a == "Esc" ? Qt::Key_Escape : Qt::Key_Return);
+      }));
+    if (v == "answer" && a == "-") platform_.QueueFileAnswer(std::nullopt);
+    if (v == "answer" && a != "-")
+      platform_.QueueFileAnswer(a.empty() ? QString() : PathOf(a),
+                                e.empty() ? std::nullopt : std::optional(std::stoi(e)));
+    if (v == "failread") platform_.FailNextReads(1);
+    if (v == "failsave") platform_.FailNextSaves(1);
+    if (v == "put") std::ofstream(Raw(a), std::ios::binary) << table::Unescape(e);
+    if (v == "grow" && !QFile::resize(PathOf(a), std::stoll(e))) ADD_FAILURE() << "no room";
+    if (v == "start") window_->ReadCalculationFileOnceShown(Raw(a)), QApplication::processEvents();
+    if (v == "readat") window_->ReadCalculationFileAt(Raw(a));
+    if (v == "listing") Control<QAction>("MnuSerLis")->trigger();
+    if (v == "paste") QApplication::clipboard()->setText(FromBytes(table::Unescape(a)));
+    if (v == "paste") TxtExp()->paste();
+    if (v == "snap") snap_ = LblVal()->grab().toImage();
+    if (v == "palette") QApplication::setPalette(a == "dark" ? Dark() : original_);
+    if (v == "menu") CopyMenu(a)->findChild<QAction*>(Q(e))->trigger();
+    if (v == "clear") QApplication::clipboard()->clear();
+    return QString(
+               "new hidden show mark wait keys set run read write focus click dclick dclicktext "
+               "modal answer failread failsave put grow start readat listing paste snap palette "
+               "menu "
+               "clear")
+        .split(' ')
+        .contains(Q(v));
+  }
+  // What a check finds.
+  std::string Probe(const std::string& v, const std::string& a) {
+    QApplication::processEvents();  // what was posted has arrived
+    const QTextCursor c = TxtExp()->textCursor();
+    const QColor paper = LblVal()->palette().color(QPalette::Window);
+    if (v == "exp") return Expression();
+    if (v == "len") return std::to_string(Expression().size());
+    if (v == "val") return Result();
+    if (v == "row")
+      return ToBytes(Control<QLineEdit>(Q("TxtSav" + a))->text()) + "=" +
+             ToBytes(Control<QLabel>(Q("LblSav" + a))->text()) + "|" +
+             window_->CurrentHistory()[std::stoi(a)].formula;
+    if (v == "formulas")
+      return Joined(window_->CurrentHistory(), [](const HistoryRow& r) { return r.formula; });
+    if (v == "scr") return N(Control<QAction>("MnuFilScr")->isEnabled());
+    if (v == "focused") return Focus() ? Focus()->objectName().toStdString() : "-";
+    if (v == "active") return N(QTest::qWaitForWindowActive(window_.get(), 1000));
+    if (v == "gone") return N(QTest::qWaitFor([&] { return !window_->isVisible(); }, 1000));
+    if (v == "box" && platform_.boxes().empty()) return "-";
+    if (v == "box")
+      return platform_.boxes().back().text + "|" +
+             std::to_string(static_cast<int>(platform_.boxes().back().style)) + "|" +
+             platform_.boxes().back().title;
+    if (v == "boxes")
+      return Joined(
+          platform_.boxes(), [](auto& b) { return b.title; }, boxes_);
+    if (v == "modals") return std::to_string(platform_.modals().size() - modals_);
+    if (v == "title") return platform_.modals().back().title.toStdString();
+    if (v == "buttons") {  // the message window's, as shown
+      std::string shown;
+      for (QPushButton* b : FrmMsg::Instance().findChildren<QPushButton*>())
+        if (b->isVisibleTo(b->window())) shown += b->text().toStdString() + "|";
+      return shown;
+    }
+    if (v == "clip") return QApplication::clipboard()->text().toStdString();
+    if (v == "entries")  // of its copy menu, "-" before a disabled one
+      return Joined(CopyMenu(a)->actions(), [](QAction* x) {
+        return (x->isEnabled() ? "" : "-") + x->text().toStdString();
+      });
+    if (v == "follows") {  // rows shaded in the 3D light, written in the window text
+      const QPalette& p = Control(Q(a))->palette();
+      const QPalette& app = QApplication::palette();
+      const bool box = a[0] == 'T';
+      bool same = true;
+      for (const auto g : {QPalette::Active, QPalette::Inactive})
+        same &= p.color(g, box ? QPalette::Base : QPalette::Window) ==
+                    app.color(g, QPalette::Midlight) &&
+                p.color(g, box ? QPalette::Text : QPalette::WindowText) ==
+                    app.color(g, QPalette::WindowText);
+      return N(same);
+    }
+    if (v == "cursor")
+      return std::to_string(c.selectionStart()) + " " + std::to_string(c.selectionEnd()) + " " +
+             std::to_string(c.position());
+    if (v == "atend") return N(c.atEnd());
+    if (v == "file") return Contents(a);
+    if (v == "exists") return N(QFile::exists(PathOf(a)));
+    if (v == "dimmed")
+      return N(InkContrast(LblVal()->grab().toImage(), paper) < InkContrast(snap_, paper)) + " " +
+             LblVal()->accessibleDescription().toStdString();
+    if (v == "compiled") return window_->calculator().CompileListing();
+    if (v == "dialogs")
+      return Joined(
+          platform_.file_dialogs(),
+          [](auto& d) {
+            return (d.save ? "save " : "open ") + d.filters.join(';').toStdString() + " " +
+                   std::to_string(d.selected_filter) +
+                   (d.folder == QDir::currentPath() ? " here" : " elsewhere");
+          },
+          dialogs_);
+    if (v == "marked") return N(Marked(Control(Q(a))));
+    if (v == "name") return Accessible(Control<QObject>(Q(a)), QAccessible::Name).toStdString();
+    if (v == "selected" && qobject_cast<QLabel*>(Control(Q(a))))
+      return Control<QLabel>(Q(a))->selectedText().toStdString();
+    if (v == "selected") return Control<QLineEdit>(Q(a))->selectedText().toStdString();
+    if (v == "tabs") {  // the controls Tab reaches one after the other
+      std::string order;
+      for (int i = std::stoi(a); i > 0; --i)
+        order += (Type("{Tab}"), Focus()->objectName().toStdString() + "|");
+      return order;
+    }
+    ADD_FAILURE() << "unknown step";
+    return {};
+  }
+  std::string Contents(const std::string& name) {
+    QFile file(PathOf(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
+  }
+  QListWidget* List() { return Control<QListWidget>("ListaFunzioni"); }
+  // The part of the text under the help's wavy line, "-" when there is none.
+  QString Underlined() {
+    for (const auto& s : TxtExp()->extraSelections()) {
+      if (s.format.underlineStyle() == QTextCharFormat::WaveUnderline)
+        return s.cursor.selectedText();
+    }
+    return "-";
+  }
+  QString Preview() {
+    auto* label = Control<QLabel>("Anteprima");
+    return label->isVisible() ? label->text() : "-";
+  }
+  QString Offered() {
+    if (!List()->isVisible()) return "-";
+    QStringList names;
+    // Offscreen there is no accessibility bridge to tell the list's accessible interface of
+    // its new rows, as a screen reader's would: a fresh one reads them.
+    QAccessible::deleteAccessibleInterface(
+        QAccessible::uniqueId(QAccessible::queryAccessibleInterface(List())));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(List());
+    for (int i = 0; i < list->childCount(); ++i) {
+      names << list->child(i)->text(QAccessible::Name).section('(', 0, 0);  // the row's name
+    }
+    return names.join(' ');
+  }
+  QString CurrentItem() {
+    QAccessibleInterface* row =
+        QAccessible::queryAccessibleInterface(List())->child(List()->currentRow());
+    return row != nullptr ? row->text(QAccessible::Name) : "-";
+  }
+  QString Hint() {
+    auto* hint = Control<QLabel>("SuggerimentoArgomenti");
+    if (!hint->isVisible()) return "-";
+    return hint->text().replace("<b>", "[").replace("</b>", "]");
+  }
+
+  QTemporaryDir folder_;
+  ScriptedPlatformServices platform_;
+  std::unique_ptr<FrmMain> window_;
+  QImage snap_;  // LblVal as it was
+  const QPalette original_ = QApplication::palette();
+  static QPalette Dark() {
+    QPalette dark(QColor(0x30, 0x30, 0x30), QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Midlight, QColor(0x45, 0x45, 0x50));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xe0));
+    dark.setColor(QPalette::Inactive, QPalette::WindowText, QColor(0xdd, 0xdd, 0xd0));
+    return dark;
+  }
+  std::unique_ptr<QMenu> CopyMenu(const std::string& name) {  // of a history row or result
+    if (name[0] == 'T')
+      return std::unique_ptr<QMenu>(Control<HistoryBox>(Q(name))->CreateCopyMenu());
+    return std::unique_ptr<QMenu>(Control<ResultLabel>(Q(name))->CreateCopyMenu());
+  }
+  std::size_t boxes_ = 0, modals_ = 0, dialogs_ = 0;  // shown before the mark
+};
 
 TEST_F(WindowTest, Scripts) {
-  QImage snap;
-  std::size_t boxes = 0, modals = 0, dialogs = 0;  // shown before the mark
-  const auto mark = [&] {
-    std::tie(boxes, modals, dialogs) = std::tuple(
-        platform_.boxes().size(), platform_.modals().size(), platform_.file_dialogs().size());
-  };
-  const auto raw = [&](const std::string& name) {  // a file name's bytes, in the test's folder
-    return QFile::encodeName(folder_.path()).toStdString() + "/" + table::Unescape(name);
-  };
-  const auto actions =
-      std::map<std::string, std::function<void(const std::string&, const std::string&)>>{
-          {"hidden", [&](auto&, auto&) { window_ = std::make_unique<FrmMain>(platform_), mark(); }},
-          {"new",
-           [&](auto&, auto&) {
-             window_ = std::make_unique<FrmMain>(platform_), mark(), ShowAndActivate();
-           }},
-          {"mark", [&](auto&, auto&) { mark(); }},
-          {"wait", [&](auto& a, auto&) { QTest::qWait(std::stoi(a)); }},
-          {"show", [&](auto&, auto&) { ShowAndActivate(); }},
-          {"keys", [&](auto& a, auto&) { Type(QString::fromStdString(a)); }},
-          {"set",
-           [&](auto& a, auto&) {
-             TxtExp()->setPlainText(FromBytes(table::Unescape(a)));
-             TxtExp()->moveCursor(QTextCursor::End);
-           }},
-          {"run", [&](auto&, auto&) { window_->RunCalculation(); }},
-          {"read", [&](auto&, auto&) { window_->ReadCalculationFileCommand(); }},
-          {"write", [&](auto&, auto&) { window_->WriteCalculationFileCommand(); }},
-          {"focus", [&](auto& a, auto&) { Control(QString::fromStdString(a))->setFocus(); }},
-          {"click",
-           [&](auto& a, auto&) {
-             QTest::mouseClick(Control(QString::fromStdString(a)), Qt::LeftButton);
-           }},
-          {"dclick",
-           [&](auto& a, auto&) {
-             QTest::mouseDClick(Control(QString::fromStdString(a)), Qt::LeftButton);
-           }},
-          {"dclicktext",
-           [&](auto& a, auto&) {
-             auto* label = Control<QLabel>(QString::fromStdString(a));
-             label->setSelection(0, 0);
-             QTest::mouseDClick(label, Qt::LeftButton, {}, MiddleOfText(label));
-           }},
-          {"modal",
-           [&](auto& a, auto&) {  // a button's number, or a key pressed in the dialog
-             if (a.size() == 1) return platform_.QueueModal(std::stoi(a));
-             platform_.QueueModal(ScriptedPlatformServices::ModalAction([a](QDialog& d) {
-               QTest::keyClick(d.focusWidget() != nullptr ? d.focusWidget() : &d,
-                               a == "Esc" ? Qt::Key_Escape : Qt::Key_Return);
-             }));
-           }},
-          {"answer",
-           [&](auto& a, auto& e) {  // "-": Cancel; a filter's number after the name
-             if (a == "-") return platform_.QueueFileAnswer(std::nullopt);
-             platform_.QueueFileAnswer(a.empty() ? QString() : PathOf(QString::fromStdString(a)),
-                                       e.empty() ? std::nullopt : std::optional(std::stoi(e)));
-           }},
-          {"failread", [&](auto&, auto&) { platform_.FailNextReads(1); }},
-          {"failsave", [&](auto&, auto&) { platform_.FailNextSaves(1); }},
-          {"put", [&](auto& a,
-                      auto& e) { std::ofstream(raw(a), std::ios::binary) << table::Unescape(e); }},
-          {"grow",
-           [&](auto& a, auto& e) {
-             ASSERT_TRUE(QFile::resize(PathOf(FromBytes(a)), std::stoll(e)));
-           }},
-          {"start",
-           [&](auto& a, auto&) {
-             window_->ReadCalculationFileOnceShown(raw(a));
-             QApplication::processEvents();
-           }},
-          {"readat", [&](auto& a, auto&) { window_->ReadCalculationFileAt(raw(a)); }},
-          {"listing", [&](auto&, auto&) { Control<QAction>("MnuSerLis")->trigger(); }},
-          {"paste",
-           [&](auto& a, auto&) {
-             QApplication::clipboard()->setText(FromBytes(table::Unescape(a)));
-             TxtExp()->paste();
-           }},
-          {"snap", [&](auto&, auto&) { snap = LblVal()->grab().toImage(); }},
-      };
-  const auto probes = std::map<std::string, std::function<std::string(const std::string&)>>{
-      {"exp", [&](const std::string&) -> std::string { return Expression(); }},
-      {"len",
-       [&](const std::string&) -> std::string { return std::to_string(Expression().size()); }},
-      {"val", [&](const std::string&) -> std::string { return Result(); }},
-      {"row",
-       [&](const std::string& a) -> std::string {
-         const HistoryRow& r = window_->CurrentHistory()[std::stoi(a)];
-         return ToBytes(Control<QLineEdit>(QString("TxtSav") + a.c_str())->text()) + "=" +
-                ToBytes(Control<QLabel>(QString("LblSav") + a.c_str())->text()) + "|" + r.formula;
-       }},
-      {"formulas",
-       [&](const std::string&) -> std::string {
-         std::string all;
-         for (const HistoryRow& r : window_->CurrentHistory()) all += r.formula + "|";
-         return all;
-       }},
-      {"scr",
-       [&](const std::string&) -> std::string {
-         return std::to_string(Control<QAction>("MnuFilScr")->isEnabled());
-       }},
-      {"focused",
-       [&](const std::string&) -> std::string {
-         return Focus() ? Focus()->objectName().toStdString() : "-";
-       }},
-      {"active",
-       [&](const std::string&) -> std::string {
-         return std::to_string(QTest::qWaitForWindowActive(window_.get(), 1000));
-       }},
-      {"gone",
-       [&](const std::string&) -> std::string {
-         return std::to_string(QTest::qWaitFor([&] { return !window_->isVisible(); }, 1000));
-       }},
-      {"box", [&](const std::string&) -> std::string { return LastBox(platform_); }},
-      {"boxes",
-       [&](const std::string&) -> std::string {
-         std::string titles;  // of the boxes since the mark
-         for (auto b = platform_.boxes().begin() + boxes; b != platform_.boxes().end(); ++b)
-           titles += b->title + "|";
-         return titles;
-       }},
-      {"modals",
-       [&](const std::string&) -> std::string {
-         return std::to_string(platform_.modals().size() - modals);
-       }},
-      {"title",
-       [&](const std::string&) -> std::string {
-         return platform_.modals().back().title.toStdString();
-       }},
-      {"buttons",
-       [&](const std::string&) -> std::string {
-         std::string shown;  // the captions of the message window's buttons
-         for (QPushButton* b : FrmMsg::Instance().findChildren<QPushButton*>())
-           if (b->isVisibleTo(&FrmMsg::Instance())) shown += b->text().toStdString() + "|";
-         return shown;
-       }},
-      {"cursor",
-       [&](const std::string&) -> std::string {
-         const QTextCursor c = TxtExp()->textCursor();
-         return std::to_string(c.selectionStart()) + " " + std::to_string(c.selectionEnd()) + " " +
-                std::to_string(c.position());
-       }},
-      {"file",
-       [&](const std::string& a) -> std::string {
-         return Contents(PathOf(FromBytes(a))).toStdString();
-       }},
-      {"atend",
-       [&](const std::string&) -> std::string {
-         return std::to_string(TxtExp()->textCursor().atEnd());
-       }},
-      {"tabs",
-       [&](const std::string& a) -> std::string {
-         std::string order;  // the controls Tab reaches one after the other
-         for (int i = std::stoi(a); i > 0; --i)
-           order += (Type("{Tab}"), Focus()->objectName().toStdString() + "|");
-         return order;
-       }},
-      {"exists",
-       [&](const std::string& a) -> std::string {
-         return std::to_string(QFile::exists(PathOf(FromBytes(a))));
-       }},
-      {"dimmed",
-       [&](const std::string&) -> std::string {
-         const QColor paper = LblVal()->palette().color(QPalette::Window);
-         return std::to_string(InkContrast(LblVal()->grab().toImage(), paper) <
-                               InkContrast(snap, paper)) +
-                " " + LblVal()->accessibleDescription().toStdString();
-       }},
-      {"compiled",
-       [&](const std::string&) -> std::string { return window_->calculator().CompileListing(); }},
-      {"dialogs",
-       [&](const std::string&) -> std::string {
-         std::string all;
-         for (auto d = platform_.file_dialogs().begin() + dialogs;
-              d != platform_.file_dialogs().end(); ++d)
-           all += (d->save ? "save " : "open ") + d->filters.join(';').toStdString() + " " +
-                  std::to_string(d->selected_filter) +
-                  (d->folder == QDir::currentPath() ? " here|" : " elsewhere|");
-         return all;
-       }},
-      {"marked",
-       [&](const std::string& a) -> std::string {
-         return std::to_string(Marked(Control(QString::fromStdString(a))));
-       }},
-      {"name",
-       [&](const std::string& a) -> std::string {
-         return AccessibleName(Control<QObject>(QString::fromStdString(a))).toStdString();
-       }},
-      {"selected",
-       [&](const std::string& a) -> std::string {
-         QWidget* w = Control(QString::fromStdString(a));
-         auto* label = qobject_cast<QLabel*>(w);
-         return (label ? label->selectedText() : qobject_cast<QLineEdit*>(w)->selectedText())
-             .toStdString();
-       }},
-  };
   const std::vector<table::Row> rows = table::Read(NUMERELLA_WINDOW_SCRIPT);
   ASSERT_GT(rows.size(), 100u);
   int line = 0;
@@ -241,15 +340,61 @@ TEST_F(WindowTest, Scripts) {
     row.resize(3);
     SCOPED_TRACE(std::to_string(++line) + ": " + row[0] + " " + row[1].substr(0, 60) + " " +
                  row[2].substr(0, 60));
-    if (actions.count(row[0]) != 0) {
-      actions.at(row[0])(row[1], row[2]);
-    } else if (probes.count(row[0]) != 0) {
-      QApplication::processEvents();  // what was posted has arrived
-      EXPECT_EQ(probes.at(row[0])(row[1]), table::Unescape(row[2]));
-    } else {
-      ADD_FAILURE() << "unknown step";
+    if (!Act(row[0], row[1], row[2])) {
+      EXPECT_EQ(Probe(row[0], row[1]), table::Unescape(row[2]));
     }
   }
+}
+
+// The typing help through real key events: the rows of typing_help.tsv.
+TEST_F(WindowTest, TypingHelp) {
+  ShowAndActivate();
+  QFile file(QStringLiteral(NUMERELLA_TYPING_HELP_TABLE));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+  auto* pause = Control<QTimer>("PausaDigitazione");
+  const int pause_ms = pause->interval();
+  const QString description = Accessible(TxtExp(), QAccessible::Description);
+  int rows = 0;
+  while (!file.atEnd()) {
+    const QString line = QString::fromUtf8(file.readLine()).chopped(1);
+    if (line.isEmpty() || line.startsWith('#')) continue;
+    const QStringList c = line.split('\t');
+    if (c.size() != 8) ADD_FAILURE() << line.toStdString();
+    SCOPED_TRACE(line.toStdString());
+    ++rows;
+    TxtExp()->clear();
+    TxtExp()->setFocus();
+    Type(c[0]);
+    const QString preview = c[2] == "-" ? "-" : "= " + c[2];
+    const bool deferred = TxtExp()->toPlainText().size() > 4096;
+    EXPECT_EQ((Preview() + " " + Underlined()).toStdString(),
+              ((deferred ? "-" : preview) + " -").toStdString())
+        << "before the pause";
+    pause->setInterval(1);  // the pause elapses now
+    ASSERT_TRUE(QTest::qWaitFor([pause] { return !pause->isActive(); }));
+    pause->setInterval(pause_ms);
+    // The row as found, with the columns not to be checked as the table has them.
+    const QString preview_shown = Preview();
+    const QStringList found = {c[0],
+                               c[1] == "*" ? c[1] : TxtExp()->toPlainText(),
+                               preview_shown == "-" ? "-" : preview_shown.mid(2),
+                               Underlined(),
+                               Offered(),
+                               c[5] == "-" ? c[5] : CurrentItem(),
+                               Hint(),
+                               c[7] == "-" ? c[7] : FromBytes(Result())};
+    EXPECT_EQ(found.join('\t').toStdString(), line.toStdString());
+    EXPECT_EQ(preview_shown.toStdString(), preview.toStdString());
+    // Screen readers find the preview, or the error, in the box's description.
+    const QString note = c[2] != "-"   ? "Anteprima: " + c[2] + ". "
+                         : c[3] != "-" ? "Errore in: " + c[3] + ". "
+                                       : QString();
+    EXPECT_EQ(Accessible(TxtExp(), QAccessible::Description).toStdString(),
+              (note + description).toStdString());
+    // Nothing reaches the user as a message but through CALCOLO or Enter.
+    EXPECT_TRUE(platform_.boxes().empty() && platform_.modals().empty());
+  }
+  EXPECT_GT(rows, 50);
 }
 
 TEST_F(WindowTest, ControlsWhereTheLayoutPutsThemInTheirFontsAtAFixedSize) {
@@ -274,58 +419,6 @@ TEST_F(WindowTest, ControlsWhereTheLayoutPutsThemInTheirFontsAtAFixedSize) {
   window_->resize(window_->size() * 2);
   EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
   EXPECT_EQ(window_->centralWidget()->size(), pixels({0, 0, l.client_width, l.area_height}).size());
-}
-
-// A palette changed while the program runs (a dark theme) reaches the history rows: shaded in
-// its 3D light, written in its window text, in every colour group.
-TEST_F(WindowTest, HistoryColoursFollowAPaletteChange) {
-  window_->show();
-  const QPalette original = QApplication::palette();
-  QPalette dark(QColor(0x30, 0x30, 0x30), QColor(0x20, 0x20, 0x20));
-  dark.setColor(QPalette::Midlight, QColor(0x45, 0x45, 0x50));
-  dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xe0));
-  dark.setColor(QPalette::Inactive, QPalette::WindowText, QColor(0xdd, 0xdd, 0xd0));
-  for (const QPalette& p : {dark, original}) {
-    QApplication::setPalette(p);
-    QApplication::processEvents();
-    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
-      const QColor shade = p.color(group, QPalette::Midlight),
-                   text = p.color(group, QPalette::WindowText);
-      for (const char* name : {"TxtSav0", "TxtSav9", "LblSav0", "LblSav9"}) {
-        const QPalette& q = Control(name)->palette();
-        const bool box = name[0] == 'T';
-        EXPECT_EQ(std::pair(q.color(group, box ? QPalette::Base : QPalette::Window),
-                            q.color(group, box ? QPalette::Text : QPalette::WindowText)),
-                  std::pair(shade, text))
-            << name;
-      }
-    }
-  }
-}
-
-// Formula rows and results offer the same menu, whose entries select and copy the whole text.
-TEST_F(WindowTest, RowsAndResultsShareACopyMenu) {
-  Run("2.5*2");
-  auto* row = Control<HistoryBox>("TxtSav9");
-  auto* result = Control<ResultLabel>("LblSav9");
-  const auto menu = [&](bool of_row) {
-    return std::unique_ptr<QMenu>(of_row ? row->CreateCopyMenu() : result->CreateCopyMenu());
-  };
-  const auto entries = [](const std::unique_ptr<QMenu>& m) {
-    QStringList texts;
-    for (QAction* a : m->actions()) texts << a->text();
-    return texts;
-  };
-  EXPECT_EQ(entries(menu(false)), entries(menu(true)));
-  EXPECT_EQ(entries(menu(true)).size(), 3);  // Copia, a separator, Seleziona tutto
-  EXPECT_TRUE(entries(menu(true)).front().startsWith("&Copia\t"));
-  for (const bool of_row : {true, false}) {
-    QApplication::clipboard()->clear();
-    EXPECT_FALSE(menu(of_row)->findChild<QAction*>("Copia")->isEnabled());  // nothing selected
-    menu(of_row)->findChild<QAction*>("SelezionaTutto")->trigger();
-    menu(of_row)->findChild<QAction*>("Copia")->trigger();
-    EXPECT_EQ(QApplication::clipboard()->text(), of_row ? "2.5*2" : "5");
-  }
 }
 
 // No control or menu entry a user can reach is nameless in the accessibility tree.
