@@ -23,11 +23,9 @@
 namespace numerella {
 namespace {
 
-using Box = std::tuple<std::string, BoxStyle, std::string>;  // text, style, title
 using Call = FailingFileCalls::Call;
-const Box kWriteFailed{"Errore di Specificazione del File", BoxStyle::kOkExclamation,
-                       "Lettura File"};
-const Box kReadFailed{"File Inesistente", BoxStyle::kOkExclamation, "Lettura File"};
+const char kWriteFailed[] = "Errore di Specificazione del File|48|Lettura File";
+const char kReadFailed[] = "File Inesistente|48|Lettura File";
 
 QByteArray Contents(const QString& path) {
   QFile file(path);
@@ -41,19 +39,13 @@ QStringList Names(const QString& folder) {
   return QDir(folder).entryList(
       QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
-Box LastBox(const ScriptedPlatformServices& p) {
-  return p.boxes().empty()
-             ? Box{}
-             : Box{p.boxes().back().text, p.boxes().back().style, p.boxes().back().title};
+std::string LastBox(const ScriptedPlatformServices& p) {  // text|style|title
+  const auto& b = p.boxes().back();
+  return b.text + "|" + std::to_string(static_cast<int>(b.style)) + "|" + b.title;
 }
 
 // One fault of the disk in the middle of a save: the call, which of them, its errno.
-struct Fault {
-  const char* name;
-  Call call;
-  int nth;
-  int error;
-};
+using Fault = std::tuple<const char*, Call, int, int>;
 const Fault kFaults[] = {{"disk full at the first write", Call::kWrite, 1, ENOSPC},
                          {"disk full at the third write", Call::kWrite, 3, ENOSPC},
                          {"size limit", Call::kWrite, 2, EFBIG},
@@ -71,9 +63,6 @@ class FileFaultsTest : public ::testing::Test {
       window_->RunCalculation();
     }
   }
-  bool Scrittura() {
-    return window_->findChild<QAction*>(QStringLiteral("MnuFilScr"))->isEnabled();
-  }
   QString PathOf(const char* name) { return folder_.filePath(QLatin1String(name)); }
 
   QTemporaryDir folder_;
@@ -85,13 +74,13 @@ TEST_F(FileFaultsTest, ScritturaReportsEveryFaultAndKeepsTheOldFile) {
   const QString path = PathOf("storia.nmr");
   const QByteArray old = "\"vecchio\"\r\n\"1\"\r\n";
   Put(path, old);
-  for (const Fault& f : kFaults) {
-    platform_.file_calls().FailAt(f.call, f.nth, f.error);
+  for (const auto& [name, call, nth, error] : kFaults) {
+    platform_.file_calls().FailAt(call, nth, error);
     platform_.QueueFileAnswer(path);
     window_->WriteCalculationFileCommand();
-    EXPECT_EQ(LastBox(platform_), kWriteFailed) << f.name;
-    EXPECT_EQ(Contents(path), old) << f.name;
-    EXPECT_EQ(Names(folder_.path()), QStringList{"storia.nmr"}) << f.name;
+    EXPECT_EQ(LastBox(platform_), kWriteFailed) << name;
+    EXPECT_EQ(Contents(path), old) << name;
+    EXPECT_EQ(Names(folder_.path()), QStringList{"storia.nmr"}) << name;
   }
   EXPECT_EQ(platform_.boxes().size(), std::size(kFaults));
   platform_.QueueFileAnswer(path);  // the disk works again: the whole history is saved
@@ -129,7 +118,9 @@ TEST_F(FileFaultsTest, OnlyRegularFilesAreReadOrWritten) {
     platform_.QueueFileAnswer(path);
     window_->ReadCalculationFileCommand();
     EXPECT_EQ(LastBox(platform_), kReadFailed) << path.toStdString();
-    EXPECT_EQ(std::pair(window_->CurrentHistory(), Scrittura()), std::pair(before, true));
+    EXPECT_EQ(std::pair(window_->CurrentHistory(),
+                        window_->findChild<QAction*>("MnuFilScr")->isEnabled()),
+              std::pair(before, true));
   }
   EXPECT_FALSE(watchdog.Stop()) << "reading the FIFO blocked";
   for (const QString& path : all) {
@@ -161,14 +152,13 @@ TEST(PdfFallBack, ReportsEveryFaultAndKeepsTheOldFile) {
   Put(path, old);
   ScriptedPlatformServices platform;
   platform.file_calls().LimitWrites(512);
-  for (const Fault& f : kFaults) {
-    platform.file_calls().FailAt(f.call, f.nth, f.error);
+  for (const auto& [name, call, nth, error] : kFaults) {
+    platform.file_calls().FailAt(call, nth, error);
     platform.QueueFileAnswer(path);
     PrintOnPrinterOrPdf(platform, nullptr, BlockPicture());  // no printer: Yes, make a PDF
-    EXPECT_EQ(LastBox(platform), (Box{kPdfFailedText, BoxStyle::kOkExclamation, kPrintTitle}))
-        << f.name;
-    EXPECT_EQ(Contents(path), old) << f.name;
-    EXPECT_EQ(Names(folder.path()), QStringList{"scheda.pdf"}) << f.name;
+    EXPECT_EQ(LastBox(platform), std::string(kPdfFailedText) + "|48|" + kPrintTitle) << name;
+    EXPECT_EQ(Contents(path), old) << name;
+    EXPECT_EQ(Names(folder.path()), QStringList{"scheda.pdf"}) << name;
   }
   platform.QueueFileAnswer(path);
   PrintOnPrinterOrPdf(platform, nullptr, BlockPicture());

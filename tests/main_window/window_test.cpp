@@ -96,15 +96,10 @@ class WindowTest : public ::testing::Test {
     std::tie(boxes_, modals_, dialogs_) = std::tuple(
         platform_.boxes().size(), platform_.modals().size(), platform_.file_dialogs().size());
   }
-  // Types into the focus widget: characters, and {Name} for a key, after "^" with Ctrl, "!"
-  // with Alt, "+" with Shift, "*3" three times ({^A}, {!E}, {Tab*3}); {Long} puts "1+" and
-  // 4,100 blanks in, {Click:NAME} clicks the typing help's row of function NAME.
+  // Types into the focus widget: characters, and {KEYS} for keys by their portable names
+  // ({Ctrl+A}, {Shift+Left}), "*3" three times; {Long} puts "1+" and 4,100 blanks in,
+  // {Click:NAME} clicks the typing help's row of function NAME.
   void Type(const QString& keys) {
-    static const QMap<QString, Qt::Key> kKeys = {
-        {"Tab", Qt::Key_Tab},   {"Esc", Qt::Key_Escape},     {"Up", Qt::Key_Up},
-        {"Down", Qt::Key_Down}, {"Enter", Qt::Key_Return},   {"Home", Qt::Key_Home},
-        {"Pad", Qt::Key_Enter}, {"Back", Qt::Key_Backspace}, {"F1", Qt::Key_F1},
-        {"Left", Qt::Key_Left}};
     for (qsizetype at = 0; at < keys.size();) {
       const qsizetype close = keys.indexOf('}', at);
       ASSERT_NE(Focus(), nullptr) << "no widget has the focus";
@@ -112,28 +107,20 @@ class WindowTest : public ::testing::Test {
         QTest::keyClicks(Focus(), keys.mid(at++, 1));
         continue;
       }
-      QString name = keys.mid(at + 1, close - at - 1);
+      QStringList name = keys.mid(at + 1, close - at - 1).split('*');
       at = close + 1;
-      int times = 1;
-      if (const qsizetype star = name.indexOf('*'); star > 0)
-        times = name.mid(star + 1).toInt(), name.truncate(star);
-      Qt::KeyboardModifiers mods;
-      for (; name.size() > 1 && QString("^!+").contains(name[0]); name.remove(0, 1))
-        mods |= name[0] == '^'   ? Qt::ControlModifier
-                : name[0] == '!' ? Qt::AltModifier
-                                 : Qt::ShiftModifier;
-      if (name == "Long") TxtExp()->insertPlainText(QStringLiteral("1+") + QString(4100, ' '));
-      if (name.startsWith("Click:")) {
-        const auto rows = List()->findItems(name.mid(6) + "(", Qt::MatchStartsWith);
-        ASSERT_EQ(rows.size(), 1) << name.toStdString();
+      if (name[0] == "Long") TxtExp()->insertPlainText(QStringLiteral("1+") + QString(4100, ' '));
+      if (name[0].startsWith("Click:")) {
+        const auto rows = List()->findItems(name[0].mid(6) + "(", Qt::MatchStartsWith);
+        ASSERT_EQ(rows.size(), 1) << name[0].toStdString();
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
                           List()->visualItemRect(rows[0]).center());
       }
-      if (name == "Long" || name.startsWith("Click:")) continue;
-      ASSERT_TRUE(name.size() == 1 || kKeys.contains(name)) << name.toStdString();
-      const Qt::Key key =
-          name.size() == 1 ? Qt::Key(Qt::Key_A + name[0].unicode() - 'A') : kKeys[name];
-      for (; times > 0; --times) QTest::keyClick(Focus(), key, mods);
+      if (name[0] == "Long" || name[0].startsWith("Click:")) continue;
+      const QKeyCombination key = QKeySequence(name[0])[0];
+      ASSERT_NE(key.key(), Qt::Key_unknown) << name[0].toStdString();
+      for (int n = name.size() > 1 ? name[1].toInt() : 1; n > 0; --n)
+        QTest::keyClick(Focus(), key.key(), key.keyboardModifiers());
     }
   }
   // A step of a script that does something; false for a check.
