@@ -16,35 +16,32 @@
 namespace numerella {
 namespace {
 
-std::string Show(const TwipRect& r) {
+std::string Show(double a, double b, double c, double d) {
   std::ostringstream out;
-  out << r.left << ' ' << r.top << ' ' << r.width << ' ' << r.height;
+  out << a << ' ' << b << ' ' << c << ' ' << d;
   return out.str();
 }
+std::string Show(const TwipRect& r) { return Show(r.left, r.top, r.width, r.height); }
 
 // A row: character width and height, the device's rounding ("-" none, "15": up to whole
 // multiples of 15 twips, "100.5": every height that), a part, and its twips.
 TEST(MainWindowLayout, Table) {
   for (const table::Row& row : table::Read(NUMERELLA_LAYOUT_TABLE)) {
-    const std::function<double(double)> rounding =
-        row[2] == "15"      ? [](double t) { return std::ceil(t / 15) * 15; }
-        : row[2] == "100.5" ? [](double) { return 100.5; }
-                            : std::function<double(double)>();
+    const ReportedHeight rounding = row[2] == "15" ? [](double t) { return std::ceil(t / 15) * 15; }
+                                    : row[2] == "100.5" ? [](double) { return 100.5; }
+                                                        : ReportedHeight();
     const MainWindowLayout l =
-        rounding ? ComputeMainWindowLayout(std::stoi(row[0]), std::stoi(row[1]), rounding)
-                 : ComputeMainWindowLayout(std::stoi(row[0]), std::stoi(row[1]));
+        ComputeMainWindowLayout(std::stoi(row[0]), std::stoi(row[1]), rounding);
     const std::string& part = row[3];
     const int i = part.back() - '0';
-    std::ostringstream sizes;
-    sizes << l.history_height << ' ' << l.client_width << ' ' << l.client_height << ' '
-          << l.area_height;
-    const std::string found = part.starts_with("formula")      ? Show(l.formula_rows[i])
-                              : part.starts_with("result_row") ? Show(l.result_rows[i])
-                              : part == "expression"           ? Show(l.expression)
-                              : part == "result"               ? Show(l.result)
-                              : part == "calculate"            ? Show(l.calculate)
-                              : part == "exit"                 ? Show(l.exit)
-                                                               : sizes.str();
+    const std::string found =
+        part.starts_with("formula")      ? Show(l.formula_rows[i])
+        : part.starts_with("result_row") ? Show(l.result_rows[i])
+        : part == "expression"           ? Show(l.expression)
+        : part == "result"               ? Show(l.result)
+        : part == "calculate"            ? Show(l.calculate)
+        : part == "exit"                 ? Show(l.exit)
+                         : Show(l.history_height, l.client_width, l.client_height, l.area_height);
     EXPECT_EQ(found, row[4]) << row[0] << " " << row[1] << " " << row[2] << " " << part;
   }
 }
@@ -120,7 +117,7 @@ TEST(ReadCalculationFile, StopsAskingAtTheEnd) {
 // Twice the most the reader may take: it stops within bounds, within one chunk for short fields.
 TEST(ReadCalculationFile, StopsOnHugeInput) {
   const std::tuple<const char*, QByteArray, std::string> cases[] = {
-      // name, pattern, field 0
+      // + the start of field 0
       {"no line end, one endless field", "x", "xxxx"},
       {"endless open quote", "\"y", "yyyy"},
       {"endless blanks", " ", ""},

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window over scripted platform services: the scripts of window_script.tsv (keys,
 // commands and files, then what the user finds), the typing help of typing_help.tsv, and what
-// no script shows: geometry, fonts, colours, menus, names.
+// no script shows: geometry, fonts, the start arguments, the PDF fall-back of printing.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 
 #include <QAccessible>
 #include <QAction>
@@ -16,6 +19,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -26,10 +30,13 @@
 #include <memory>
 
 #include "colours.h"
+#include "fifo_watchdog.h"
 #include "main_window/command_line.h"
 #include "main_window/entry_boxes.h"
 #include "main_window/frm_main.h"
 #include "message_window/frm_msg.h"
+#include "message_window/print_anywhere.h"
+#include "message_window/window_picture.h"
 #include "platform/latin1.h"
 #include "platform/scripted_platform_services.h"
 #include "table.h"
@@ -56,6 +63,21 @@ QPoint MiddleOfText(const QLabel* label) {  // wherever the label aligns its tex
   const QRect r = label->contentsRect();
   return {label->alignment() & Qt::AlignRight ? r.right() - advance / 2 : r.left() + advance / 2,
           r.center().y()};
+}
+// A named socket (neither a regular file nor a FIFO).
+bool MakeSocket(const std::string& name) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (fd < 0 || name.size() >= sizeof address.sun_path) return false;
+  std::copy(name.begin(), name.end(), address.sun_path);
+  const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  ::close(fd);
+  return bound;
+}
+QByteArray Contents(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 template <typename T>
 std::string Joined(const T& items, const std::function<std::string(decltype(*items.begin()))>& f,
@@ -84,10 +106,6 @@ class WindowTest : public ::testing::Test {
   std::string Expression() { return Control<ExpressionBox>("TxtExp")->Formula(); }
   std::string Result() { return ToBytes(LblVal()->text()); }
   QWidget* Focus() { return QApplication::focusWidget(); }
-  void Run(const std::string& formula) {
-    TxtExp()->setPlainText(FromBytes(formula));
-    window_->RunCalculation();
-  }
   QString PathOf(const std::string& name) { return folder_.filePath(FromBytes(name)); }
   std::string Raw(const std::string& name) {  // a file name's bytes, in the test's folder
     return QFile::encodeName(folder_.path()).toStdString() + "/" + table::Unescape(name);
@@ -165,12 +183,27 @@ class WindowTest : public ::testing::Test {
     if (v == "snap") snap_ = LblVal()->grab().toImage();
     if (v == "palette") QApplication::setPalette(a == "dark" ? Dark() : original_);
     if (v == "menu") CopyMenu(a)->findChild<QAction*>(Q(e))->trigger();
-    if (v == "clear") QApplication::clipboard()->clear();
+    if (v == "clear limit fault mkdir fifo socket link watch") QApplication::clipboard()->clear();
+    if (v == "limit") platform_.file_calls().LimitWrites(std::stoi(a));
+    if (v == "fault") {  // the call, which of them; the error
+      const QStringList call = Q(a).split(' ');
+      const std::map<std::string, int> errors{
+          {"ENOSPC", ENOSPC}, {"EFBIG", EFBIG}, {"EIO", EIO}, {"EDQUOT", EDQUOT}, {"EXDEV", EXDEV}};
+      platform_.file_calls().FailAt(
+          FailingFileCalls::Call(QString("write sync close rename").split(' ').indexOf(call[0])),
+          call[1].toInt(), errors.at(e));
+    }
+    if (v == "mkdir" && !QDir().mkdir(PathOf(a))) ADD_FAILURE() << "no folder";
+    if (v == "fifo" && ::mkfifo(Raw(a).c_str(), 0644) != 0) ADD_FAILURE() << "no FIFO";
+    if (v == "socket" && !MakeSocket(Raw(a))) ADD_FAILURE() << "no socket";
+    if (v == "link" && !QFile::link(PathOf(a), PathOf(e))) ADD_FAILURE() << "no link";
+    if (v == "watch") watchdog_ = std::make_unique<FifoWatchdog>(Raw(a));
     return QString(
                "new hidden show mark wait keys set run read write focus click dclick dclicktext "
-               "modal answer failread failsave put grow start readat listing paste snap palette "
-               "menu "
-               "clear")
+               "modal "
+               "answer failread failsave put grow start readat listing paste snap palette menu "
+               "clear "
+               "limit fault mkdir fifo socket link watch")
         .split(' ')
         .contains(Q(v));
   }
@@ -192,7 +225,6 @@ class WindowTest : public ::testing::Test {
     if (v == "focused") return Focus() ? Focus()->objectName().toStdString() : "-";
     if (v == "active") return N(QTest::qWaitForWindowActive(window_.get(), 1000));
     if (v == "gone") return N(QTest::qWaitFor([&] { return !window_->isVisible(); }, 1000));
-    if (v == "box" && platform_.boxes().empty()) return "-";
     if (v == "box")
       return platform_.boxes().back().text + "|" +
              std::to_string(static_cast<int>(platform_.boxes().back().style)) + "|" +
@@ -207,6 +239,37 @@ class WindowTest : public ::testing::Test {
       for (QPushButton* b : FrmMsg::Instance().findChildren<QPushButton*>())
         if (b->isVisibleTo(b->window())) shown += b->text().toStdString() + "|";
       return shown;
+    }
+    if (v == "blocked") return N(watchdog_->Stop());
+    if (v == "names") {
+      const QDir::Filters all =
+          QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
+      return QDir(PathOf(a)).entryList(all, QDir::Name).join('|').toStdString();
+    }
+    if (v == "kind") {
+      struct stat st = {};
+      return ::lstat(Raw(a).c_str(), &st) != 0 ? "-"
+             : S_ISFIFO(st.st_mode)            ? "fifo"
+             : S_ISSOCK(st.st_mode)            ? "socket"
+                                               : "other";
+    }
+    if (v == "nameless") {  // controls and menu entries a user can reach without a name
+      std::string nameless;
+      std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+        const QAccessible::Role r = node->role();
+        const bool control = r == QAccessible::EditableText || r == QAccessible::StaticText ||
+                             r == QAccessible::Button || r == QAccessible::MenuItem ||
+                             r == QAccessible::PopupMenu || r == QAccessible::MenuBar;
+        const QString name = node->text(QAccessible::Name);
+        if (control && name.trimmed().isEmpty() &&
+            !(r == QAccessible::MenuItem && name.isEmpty() && node->state().invisible))
+          nameless += node->object()->objectName().toStdString() + "|";
+        for (int i = 0; i < node->childCount(); ++i) walk(node->child(i));
+      };
+      walk(QAccessible::queryAccessibleInterface(window_.get()));
+      for (QMenu* menu : window_->menuBar()->findChildren<QMenu*>())
+        walk(QAccessible::queryAccessibleInterface(menu));
+      return nameless;
     }
     if (v == "clip") return QApplication::clipboard()->text().toStdString();
     if (v == "entries")  // of its copy menu, "-" before a disabled one
@@ -229,7 +292,7 @@ class WindowTest : public ::testing::Test {
       return std::to_string(c.selectionStart()) + " " + std::to_string(c.selectionEnd()) + " " +
              std::to_string(c.position());
     if (v == "atend") return N(c.atEnd());
-    if (v == "file") return Contents(a);
+    if (v == "file") return Contents(PathOf(a)).toStdString();
     if (v == "exists") return N(QFile::exists(PathOf(a)));
     if (v == "dimmed")
       return N(InkContrast(LblVal()->grab().toImage(), paper) < InkContrast(snap_, paper)) + " " +
@@ -258,17 +321,12 @@ class WindowTest : public ::testing::Test {
     ADD_FAILURE() << "unknown step";
     return {};
   }
-  std::string Contents(const std::string& name) {
-    QFile file(PathOf(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
-  }
   QListWidget* List() { return Control<QListWidget>("ListaFunzioni"); }
   // The part of the text under the help's wavy line, "-" when there is none.
   QString Underlined() {
-    for (const auto& s : TxtExp()->extraSelections()) {
+    for (const auto& s : TxtExp()->extraSelections())
       if (s.format.underlineStyle() == QTextCharFormat::WaveUnderline)
         return s.cursor.selectedText();
-    }
     return "-";
   }
   QString Preview() {
@@ -283,9 +341,8 @@ class WindowTest : public ::testing::Test {
     QAccessible::deleteAccessibleInterface(
         QAccessible::uniqueId(QAccessible::queryAccessibleInterface(List())));
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(List());
-    for (int i = 0; i < list->childCount(); ++i) {
-      names << list->child(i)->text(QAccessible::Name).section('(', 0, 0);  // the row's name
-    }
+    for (int i = 0; i < list->childCount(); ++i)  // the rows' names
+      names << list->child(i)->text(QAccessible::Name).section('(', 0, 0);
     return names.join(' ');
   }
   QString CurrentItem() {
@@ -293,16 +350,16 @@ class WindowTest : public ::testing::Test {
         QAccessible::queryAccessibleInterface(List())->child(List()->currentRow());
     return row != nullptr ? row->text(QAccessible::Name) : "-";
   }
-  QString Hint() {
+  QString Hint() {  // the current argument in brackets
     auto* hint = Control<QLabel>("SuggerimentoArgomenti");
-    if (!hint->isVisible()) return "-";
-    return hint->text().replace("<b>", "[").replace("</b>", "]");
+    return hint->isVisible() ? hint->text().replace("<b>", "[").replace("</b>", "]") : "-";
   }
 
   QTemporaryDir folder_;
   ScriptedPlatformServices platform_;
   std::unique_ptr<FrmMain> window_;
-  QImage snap_;  // LblVal as it was
+  std::unique_ptr<FifoWatchdog> watchdog_;  // of a FIFO the test must not block on
+  QImage snap_;                             // LblVal as it was
   const QPalette original_ = QApplication::palette();
   static QPalette Dark() {
     QPalette dark(QColor(0x30, 0x30, 0x30), QColor(0x20, 0x20, 0x20));
@@ -325,8 +382,7 @@ TEST_F(WindowTest, Scripts) {
   int line = 0;
   for (table::Row row : rows) {
     row.resize(3);
-    SCOPED_TRACE(std::to_string(++line) + ": " + row[0] + " " + row[1].substr(0, 60) + " " +
-                 row[2].substr(0, 60));
+    SCOPED_TRACE(std::to_string(++line) + ": " + row[0] + " " + row[1].substr(0, 60));
     if (!Act(row[0], row[1], row[2])) {
       EXPECT_EQ(Probe(row[0], row[1]), table::Unescape(row[2]));
     }
@@ -336,19 +392,16 @@ TEST_F(WindowTest, Scripts) {
 // The typing help through real key events: the rows of typing_help.tsv.
 TEST_F(WindowTest, TypingHelp) {
   ShowAndActivate();
-  QFile file(QStringLiteral(NUMERELLA_TYPING_HELP_TABLE));
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
   auto* pause = Control<QTimer>("PausaDigitazione");
   const int pause_ms = pause->interval();
   const QString description = Accessible(TxtExp(), QAccessible::Description);
-  int rows = 0;
-  while (!file.atEnd()) {
-    const QString line = QString::fromUtf8(file.readLine()).chopped(1);
-    if (line.isEmpty() || line.startsWith('#')) continue;
-    const QStringList c = line.split('\t');
-    if (c.size() != 8) ADD_FAILURE() << line.toStdString();
-    SCOPED_TRACE(line.toStdString());
-    ++rows;
+  const std::vector<table::Row> rows = table::Read(NUMERELLA_TYPING_HELP_TABLE);
+  ASSERT_GT(rows.size(), 50u);
+  for (const table::Row& row : rows) {
+    QStringList c;
+    for (const std::string& field : row) c << QString::fromUtf8(field);
+    SCOPED_TRACE(c.join('\t').toStdString());
+    ASSERT_EQ(c.size(), 8);
     TxtExp()->clear();
     TxtExp()->setFocus();
     Type(c[0]);
@@ -370,7 +423,7 @@ TEST_F(WindowTest, TypingHelp) {
                                c[5] == "-" ? c[5] : CurrentItem(),
                                Hint(),
                                c[7] == "-" ? c[7] : FromBytes(Result())};
-    EXPECT_EQ(found.join('\t').toStdString(), line.toStdString());
+    EXPECT_EQ(found.join('\t').toStdString(), c.join('\t').toStdString());
     EXPECT_EQ(preview_shown.toStdString(), preview.toStdString());
     // Screen readers find the preview, or the error, in the box's description.
     const QString note = c[2] != "-"   ? "Anteprima: " + c[2] + ". "
@@ -381,7 +434,6 @@ TEST_F(WindowTest, TypingHelp) {
     // Nothing reaches the user as a message but through CALCOLO or Enter.
     EXPECT_TRUE(platform_.boxes().empty() && platform_.modals().empty());
   }
-  EXPECT_GT(rows, 50);
 }
 
 TEST_F(WindowTest, ControlsWhereTheLayoutPutsThemInTheirFontsAtAFixedSize) {
@@ -408,27 +460,6 @@ TEST_F(WindowTest, ControlsWhereTheLayoutPutsThemInTheirFontsAtAFixedSize) {
   EXPECT_EQ(window_->centralWidget()->size(), pixels({0, 0, l.client_width, l.area_height}).size());
 }
 
-// No control or menu entry a user can reach is nameless in the accessibility tree.
-TEST_F(WindowTest, ScreenReadersFindEveryControlNamed) {
-  ShowAndActivate();
-  Run("2+3");
-  std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
-    const QAccessible::Role role = node->role();
-    const bool control = role == QAccessible::EditableText || role == QAccessible::StaticText ||
-                         role == QAccessible::Button || role == QAccessible::MenuItem ||
-                         role == QAccessible::PopupMenu || role == QAccessible::MenuBar;
-    if (control && !(role == QAccessible::MenuItem && node->text(QAccessible::Name).isEmpty() &&
-                     node->state().invisible)) {
-      EXPECT_FALSE(node->text(QAccessible::Name).trimmed().isEmpty())
-          << "role " << role << " of " << node->object()->objectName().toStdString();
-    }
-    for (int i = 0; i < node->childCount(); ++i) walk(node->child(i));
-  };
-  walk(QAccessible::queryAccessibleInterface(window_.get()));
-  for (QMenu* menu : window_->menuBar()->findChildren<QMenu*>())
-    walk(QAccessible::queryAccessibleInterface(menu));
-}
-
 // The command line names at most one calculation file, by its bytes in any encoding; --help
 // and --version answer at once. start_arguments.tsv: arguments, kind, file, part of the text.
 TEST(StartArguments, Table) {
@@ -447,6 +478,56 @@ TEST(StartArguments, Table) {
     EXPECT_TRUE(r.text.contains(QString::fromUtf8(text)))
         << row[0] << " -> " << r.text.toStdString();
   }
+}
+
+struct BlockPicture : WindowPicture {  // a black rectangle, two inches by one
+  QSizeF PictureSizeTwips() const override { return {2880, 1440}; }
+  void PaintPicture(QPainter& p, double ppt) const override {
+    p.fillRect(QRectF(0, 0, 2880 * ppt, 1440 * ppt), Qt::black);
+  }
+};
+
+// Without a printer the card is offered as a PDF, from the program's folder with ".pdf" added
+// to a bare name. A fault of the disk gives the PDF message and keeps the old PDF.
+TEST(PdfFallBack, ReportsEveryFaultAndKeepsTheOldFile) {
+  const std::tuple<const char*, FailingFileCalls::Call, int, int> faults[] = {
+      // what, the call, which of them, its errno
+      {"disk full at the first write", FailingFileCalls::kWrite, 1, ENOSPC},
+      {"disk full at the third write", FailingFileCalls::kWrite, 3, ENOSPC},
+      {"size limit", FailingFileCalls::kWrite, 2, EFBIG},
+      {"I/O error on flush", FailingFileCalls::kSync, 1, EIO},
+      {"quota on close", FailingFileCalls::kClose, 1, EDQUOT},
+      {"rename refused", FailingFileCalls::kRename, 1, EXDEV}};
+  QTemporaryDir folder;
+  const QString path = folder.filePath("scheda.pdf");
+  const QByteArray old = "%PDF-1.4 vecchio";
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+  file.close();
+  ScriptedPlatformServices platform;
+  platform.file_calls().LimitWrites(512);
+  for (const auto& [name, call, nth, error] : faults) {
+    platform.file_calls().FailAt(call, nth, error);
+    platform.QueueFileAnswer(path);
+    PrintOnPrinterOrPdf(platform, nullptr, BlockPicture());  // no printer: Yes, make a PDF
+    const auto& box = platform.boxes().back();
+    EXPECT_EQ(std::tuple(box.text, box.style, box.title),
+              std::tuple(kPdfFailedText, BoxStyle::kOkExclamation, kPrintTitle))
+        << name;
+    EXPECT_EQ(Contents(path), old) << name;
+    EXPECT_EQ(QDir(folder.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{"scheda.pdf"})
+        << name;
+  }
+  platform.QueueFileAnswer(path);
+  PrintOnPrinterOrPdf(platform, nullptr, BlockPicture());
+  EXPECT_EQ(Contents(path).left(5), "%PDF-");
+  EXPECT_GT(Contents(path).size(), 512);  // so the faults above met a write in the middle
+  EXPECT_EQ(platform.boxes().size(), 2 * std::size(faults) + 1);  // questions and failures
+  for (const auto& d : platform.file_dialogs())
+    EXPECT_EQ(std::tuple(d.save, d.folder, d.default_suffix),
+              std::tuple(true, QDir::currentPath(), QStringLiteral("pdf")));
 }
 
 }  // namespace
