@@ -47,7 +47,8 @@ TEST_PACKAGES=(
   shared-mime-info libxml2-utils             # MIME type file: update-mime-database, xmllint
   cups printer-driver-cups-pdf poppler-utils # printing to a PDF printer, pdftotext
   util-linux                                 # setpriv (dropping root in tests)
-  acl                                        # setfacl (access lists kept by a save)
+  acl attr                                   # setfacl, setfattr (access kept by a save)
+  python3                                    # silent print server, page check, socket rows
   # xvfb <small window manager>              # only if a test needs a real X display
 )
 
