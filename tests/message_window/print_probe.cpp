@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Not a test on its own: prints the reference card on the default printer exactly as a user
-// does (Servizi > Funzioni Intrinseche, then "&Stampa"), through the desktop's platform
-// services. cups_print_test.sh runs it against a PDF print queue and checks the page against
-// the card written directly into the PDF file named by the first argument, on a page laid out
-// as the printer's.
-// A message box raised on the way (no printer, a refused or failed job) is answered "No", its
-// first line printed as "box: <line>" and makes the exit status 1. "stall: <ms>" tells the
-// longest time the user-interface thread went without running its event loop while printing.
-// Then the card is printed once more on a printer turned to portrait, to show that the
-// orientation is restored after the landscape page: exit status 2 when it is not.
+// Run by cups_print_test.sh: prints the reference card on the default printer as a user does
+// ("&Stampa" on the card), then writes it directly into the PDF file named by the first
+// argument, on a page laid out as the printer's. A message box on the way is answered "No" and
+// printed as "box: <first line>" (exit status 1); "stall: <ms>" tells the longest time the
+// event loop stood still. A second print on a printer turned to portrait must leave it so
+// (exit status 2 otherwise).
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -17,7 +13,6 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 
 #include "message_window/frm_msg.h"
@@ -29,17 +24,15 @@ namespace {
 
 struct PressPrint : numerella::QtPlatformServices {
   int boxes = 0;
-  void ShowModal(QDialog& dialog, QWidget* /*owner*/) override {
+  void ShowModal(QDialog& dialog, QWidget*) override {
     dialog.show();
     QApplication::processEvents();
     dialog.findChild<QPushButton*>(QStringLiteral("CmdMsg2"))->click();
   }
-  numerella::BoxAnswer ShowMessageBox(QWidget* /*owner*/, const std::string& text,
-                                      numerella::BoxStyle /*style*/,
-                                      const std::string& /*title*/) override {
+  numerella::BoxAnswer ShowMessageBox(QWidget*, const std::string& text, numerella::BoxStyle,
+                                      const std::string&) override {
     ++boxes;
-    const QString line = QString::fromLatin1(text.substr(0, text.find('\r')));
-    std::printf("box: %s\n", line.toUtf8().constData());
+    std::printf("box: %s\n", QString::fromLatin1(text.substr(0, text.find('\r'))).toUtf8().data());
     return numerella::BoxAnswer::kNo;
   }
 };
@@ -54,8 +47,7 @@ int main(int argc, char** argv) {
   qint64 last = 0, stall = 0;
   QTimer ticks;
   QObject::connect(&ticks, &QTimer::timeout, [&] {
-    stall = std::max(stall, clock.elapsed() - last);
-    last = clock.elapsed();
+    stall = std::max(stall, clock.elapsed() - last), last = clock.elapsed();
   });
   ticks.start(10);
   clock.start();
@@ -64,16 +56,12 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   if (platform.boxes != 0) return 1;
   QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
-  printer.setDocName(QStringLiteral("orientation"));
+  printer.setDocName(QStringLiteral("orientation"));  // its own file name in the queue
   printer.setPageOrientation(QPageLayout::Portrait);
   const bool printed = numerella::PrintAnywhere(numerella::FrmMsg::Instance(), printer);
   const bool restored = printer.pageLayout().orientation() == QPageLayout::Portrait;
-  {
-    QPdfWriter direct(QString::fromLocal8Bit(argv[1]));
-    direct.setPageLayout(printer.pageLayout());
-    if (!numerella::PrintAnywhere(numerella::FrmMsg::Instance(), direct)) return 3;
-  }
-  std::printf("printer %s: printed %d, orientation restored %d\n",
-              qPrintable(printer.printerName()), printed, restored);
+  QPdfWriter direct(QString::fromLocal8Bit(argv[1]));
+  direct.setPageLayout(printer.pageLayout());
+  if (!numerella::PrintAnywhere(numerella::FrmMsg::Instance(), direct)) return 3;
   return printed && restored ? 0 : 2;
 }
