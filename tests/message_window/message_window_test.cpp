@@ -1,20 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The message window through ShowMessageWindow with scripted answers, the reference card of
-// functions, and PrintAnywhere onto images and PDF pages (checked on the rendered pixels).
+// The message window through ShowMessageWindow with scripted answers: its buttons, keys, icons
+// and what screen readers are told; a huge listing cut down to the screen and scrolled; text
+// and icons legible in light and dark palettes; the reference card shown, spoken and printed;
+// PrintAnywhere onto images and PDF pages; pictures compared pixel for pixel with stored ones
+// (written into the folder NUMERELLA_WRITE_SNAPSHOTS names instead, when set).
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "message_window/cp437.h"
+#include "colours.h"
 #include "message_window/frm_msg.h"
 #include "message_window/mod_msg.h"
 #include "message_window/msg_text_area.h"
@@ -27,18 +33,25 @@ namespace {
 
 using Scripted = ScriptedPlatformServices;
 using Action = Scripted::ModalAction;
-const std::vector<std::string> kCaptions = {"", "&Continua", "&Stampa", "&Ripeti", "&Annulla"};
+using Captions = std::vector<std::string>;
+const Captions kCaptions = {"", "&Continua", "&Stampa", "&Ripeti", "&Annulla"};
 
 std::vector<table::Row> Table(const char* name) {
   return table::Read(std::string(NUMERELLA_TABLES "/") + name);
 }
 
-// Shows a message with n buttons, answering with the given action.
-int Show(int n, const Scripted::ModalAnswer& answer, int icon = kIconNone,
-         const std::string& text = "Messaggio") {
+// Shows a message of n buttons (with no text: the card) over owner and runs action on the
+// window, then presses the first button unless the window was closed. The button pressed.
+int Show(const Action& action, const std::optional<std::string>& text = "Messaggio",
+         int icon = kIconExclamation, int n = 1, QWidget* owner = nullptr,
+         const Captions& captions = kCaptions) {
   Scripted platform;
-  platform.QueueModal(answer);
-  return ShowMessageWindow(platform, nullptr, "Prova", text, icon, n, kCaptions);
+  platform.QueueModal(Action([&](QDialog& d) {
+    action(d);
+    if (d.isVisible()) Scripted::PressButton(d, 1);
+  }));
+  if (!text) return ShowFunctionList(platform, owner), PressedButton();
+  return ShowMessageWindow(platform, owner, "Prova", *text, icon, n, captions);
 }
 
 // What a screen reader is told of object.
@@ -52,20 +65,20 @@ TEST(MessageWindowTest, ButtonsCarryTheCaptionsAndExtraOnesLastOneCall) {
     std::vector<std::string> captions;
     std::vector<int> lefts;
     std::size_t members = 0;
-    const int pressed =
-        Show(n, Action([&, press = press](QDialog& d) {
-               members = d.findChildren<QPushButton*>().size();
-               for (int k = 1; k <= 8; ++k)
-                 if (auto* b = d.findChild<QPushButton*>(QStringLiteral("CmdMsg%1").arg(k));
-                     b != nullptr && b->isVisible())
-                   captions.push_back(b->text().toStdString()), lefts.push_back(b->x());
-               Scripted::PressButton(d, press);
-             }));
+    const int pressed = Show(Action([&, press = press](QDialog& d) {
+                               members = d.findChildren<QPushButton*>().size();
+                               for (QPushButton* b : d.findChildren<QPushButton*>())
+                                 if (b->isVisible())
+                                   captions.push_back(b->text().toStdString()),
+                                       lefts.push_back(b->x());
+                               Scripted::PressButton(d, press);
+                             }),
+                             "Messaggio", kIconNone, n);
     SCOPED_TRACE(n);
     EXPECT_EQ(std::pair(pressed, PressedButton()), std::pair(press, press));
     EXPECT_EQ(members, static_cast<std::size_t>(std::max(n, 2)));  // members 2 ... n-1 added
     EXPECT_EQ(FrmMsg::Instance().findChildren<QPushButton*>().size(), 2);  // and removed
-    EXPECT_EQ(captions, std::vector<std::string>(kCaptions.begin() + 1, kCaptions.begin() + n + 1));
+    EXPECT_EQ(captions, Captions(kCaptions.begin() + 1, kCaptions.begin() + n + 1));
     EXPECT_TRUE(std::is_sorted(lefts.begin(), lefts.end(), std::less_equal<>()));
   }
 }
@@ -74,19 +87,21 @@ TEST(MessageWindowTest, KeysAndClosingPressButtons) {
   for (const table::Row& row : Table("keys.tsv")) {
     const QKeyCombination key = QKeySequence(QString::fromStdString(row[0]))[0];
     const std::string to = row[1];
-    ASSERT_EQ(Show(2, 2), 2);  // an earlier press of the second button
+    const Action second = [](QDialog& d) { Scripted::PressButton(d, 2); };
+    ASSERT_EQ(Show(second, "Messaggio", kIconNone, 2), 2);  // an earlier press of the second
     int during = -1;
-    const int result = Show(2, Action([&](QDialog& d) {
+    const int result = Show(Action([&](QDialog& d) {
                               QWidget* w = to == "-" ? d.focusWidget() : &d;
-                              if (to == "close") d.close();
                               if (to.starts_with("Cmd"))
                                 w = d.findChild<QPushButton*>(QString::fromStdString(to));
+                              if (to == "close") d.close();
                               if (to != "close")
                                 w->setFocus(),
                                     QTest::keyClick(w, key.key(), key.keyboardModifiers());
                               QTest::qWait(key.keyboardModifiers() ? 300 : 0);  // the press shows
                               during = d.isVisible() ? 0 : PressedButton();
-                            }));
+                            }),
+                            "Messaggio", kIconNone, 2);
     const int expected = std::stoi(row[2]);
     EXPECT_EQ(std::pair(during, expected ? result : 0), std::pair(expected, expected)) << row[0];
   }
@@ -100,7 +115,7 @@ TEST(MessageWindowTest, ChosenIconShownTextWrappedAtEightyCellsAndSpoken) {
     const std::string text = table::Unescape(row[1]);
     QString shown, icon_name, description, area_description;
     QStringList names;
-    Show(1, Action([&](QDialog& d) {
+    Show(Action([&](QDialog& d) {
            for (QLabel* l : d.findChildren<QLabel*>())
              if (l->isVisible()) shown += l->objectName(), icon_name = Spoken(l);
            auto* area = d.findChild<MsgTextArea*>();
@@ -108,15 +123,13 @@ TEST(MessageWindowTest, ChosenIconShownTextWrappedAtEightyCellsAndSpoken) {
            area_description = Spoken(area, QAccessible::Description);
            names << Spoken(area) << Spoken(d.findChild<QPushButton*>(QStringLiteral("CmdMsg1")))
                  << Spoken(area->verticalScrollBar());
-           Scripted::PressButton(d, 1);
          }),
-         kind, text);
+         text, kind);
     SCOPED_TRACE(row[1]);
     const auto none = [](const std::string& s) {
       return QString::fromStdString(s == "-" ? "" : s);
     };
-    EXPECT_EQ(shown, none(row[2]));
-    EXPECT_EQ(icon_name, none(row[3]));
+    EXPECT_EQ(std::pair(shown, icon_name), std::pair(none(row[2]), none(row[3])));
     EXPECT_EQ(description, QString::fromStdString(table::Unescape(row[4])));
     EXPECT_EQ(area_description, description);
     EXPECT_EQ(names, (QStringList{"Testo del messaggio", "Continua", "Scorrimento verticale"}));
@@ -138,15 +151,14 @@ TEST(FunctionCardTest, TextByteForByteShownInTwentyTwoLinesAndSpoken) {
   std::uint64_t hash = 0xcbf29ce484222325u;
   for (const char c : card) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
   EXPECT_EQ(hash, 0x57a422db8c72d9bcu);
-  QString spoken, print_name;
-  Scripted platform;
-  platform.QueueModal(Action([&](QDialog& d) {
-    spoken = Spoken(&d, QAccessible::Description);
-    print_name = Spoken(d.findChild<QPushButton*>(QStringLiteral("CmdMsg2")));
-    Scripted::PressButton(d, 1);
-  }));
-  ShowFunctionList(platform, nullptr);
-  EXPECT_EQ(platform.modals().at(0).title, QStringLiteral("Funzioni Intrinseche della Numerella"));
+  QString spoken, title, print_name;
+  Show(Action([&](QDialog& d) {
+         spoken = Spoken(&d, QAccessible::Description);
+         title = Spoken(&d);
+         print_name = Spoken(d.findChild<QPushButton*>(QStringLiteral("CmdMsg2")));
+       }),
+       std::nullopt);
+  EXPECT_EQ(title, QStringLiteral("Funzioni Intrinseche della Numerella"));
   EXPECT_EQ(print_name, QStringLiteral("Stampa"));
   // Bytes E2 (twice) and FD are Γ and ²; all 24 entries are spoken, the empty ones too.
   EXPECT_TRUE(
@@ -200,6 +212,144 @@ TEST(FunctionCardTest, StampaPrintsOrOffersAPdfFile) {
   }
 }
 
+// A compile listing as long as the longest formula gives (16,385 numbered lines), shown over an
+// owner in the screen's corner, is kept inside the screen with its buttons and icon; its text
+// scrolls, also by keyboard, and only the view is drawn. A text scrolled sideways (on a screen
+// scaled by 2, narrower than 80 cells) leaves the next one at its left.
+TEST(MessageWindowViewTest, HugeListingKeptInsideTheScreenScrollsAndNextOpensAtTheLeft) {
+  FrmMsg& frm = FrmMsg::Instance();
+  MsgTextArea& area = frm.TextArea();
+  QScrollBar* bar = area.verticalScrollBar();
+  const QRect room = QApplication::primaryScreen()->availableGeometry();
+  QWidget owner;
+  owner.setGeometry(room.right() - 60, room.bottom() - 60, 50, 50);
+  std::string listing;
+  for (int i = 1; i <= 16385; ++i) listing += " " + std::to_string(i) + " a  Operando\r";
+  std::vector<int> scrolled;  // the vertical scroll position after each key
+  QImage picture;
+  QWidget* focus_after_tab = nullptr;
+  const auto keys_and_looks = [&](QDialog& d) {
+    d.grab();  // painted once, as on a screen
+    picture = frm.SurfaceImage();
+    EXPECT_TRUE(room.contains(d.frameGeometry())) << "window beyond the screen";
+    auto* button = d.findChild<QPushButton*>(QStringLiteral("CmdMsg1"));
+    auto* icon = d.findChild<QLabel*>(QStringLiteral("ImgEsc"));
+    EXPECT_TRUE(d.rect().contains(button->geometry()));
+    EXPECT_TRUE(icon->isVisible() && d.rect().contains(icon->geometry()));
+    EXPECT_LE(area.geometry().bottom(), button->geometry().top());
+    EXPECT_TRUE(bar->isVisible() && bar->maximum() > 16385 * 10);
+    EXPECT_EQ(d.focusWidget(), button);
+    for (const auto& [key, modifiers] :
+         std::initializer_list<std::pair<Qt::Key, Qt::KeyboardModifiers>>{
+             {Qt::Key_PageDown, {}},
+             {Qt::Key_End, Qt::ControlModifier},
+             {Qt::Key_PageUp, {}},
+             {Qt::Key_Tab, {}},  // the text area takes the focus
+             {Qt::Key_Home, {}},
+             {Qt::Key_Down, {}},
+             {Qt::Key_End, {}}}) {
+      QTest::keyClick(d.focusWidget(), key, modifiers);
+      if (key == Qt::Key_Tab) focus_after_tab = d.focusWidget();
+      if (key != Qt::Key_Tab) scrolled.push_back(bar->value());
+    }
+    d.grab();
+  };
+  Show(keys_and_looks, listing, kIconExclamation, 1, &owner);
+  EXPECT_EQ(focus_after_tab, &area);
+  const int page = bar->pageStep(), end = bar->maximum(), line = bar->singleStep();
+  EXPECT_EQ(scrolled, (std::vector<int>{page, end, end - page, 0, line, end}));
+  // Only the view is drawn, at the screen's ratio; nothing stays drawn once closed.
+  EXPECT_LE(picture.height(), room.height() * frm.devicePixelRatioF());
+  EXPECT_LE(picture.width(), room.width() * frm.devicePixelRatioF());
+  EXPECT_TRUE(frm.SurfaceImage().isNull());
+  // Every line was drawn where the layout puts it, and the picture to print is the whole text.
+  ASSERT_EQ(frm.Drawn().size(), 16385u);
+  EXPECT_EQ(frm.Drawn().back().bytes, " 16385 a  Operando");
+  EXPECT_GT(frm.PictureSizeTwips().height(), frm.Drawn().back().y);
+  // The next messages are laid out as before: no scroll bar, no focus for the text.
+  std::vector<int> opened;
+  QScrollBar* across = area.horizontalScrollBar();
+  for (int k = 0; k < 2; ++k)
+    Show(Action([&](QDialog& d) {
+           EXPECT_TRUE(k > 0 || (!bar->isVisible() && area.focusPolicy() == Qt::NoFocus &&
+                                 area.geometry() == d.rect()));
+           opened.push_back(across->value());
+           across->setValue(across->maximum());
+           opened.push_back(across->value());
+         }),
+         k == 0 ? "Breve" : std::string(200, 'x'));
+  Show(Action([&](QDialog&) { opened.push_back(across->value()); }), std::string(200, 'x'));
+  EXPECT_EQ(opened[3] > 0, frm.devicePixelRatioF() >= 2);  // 80 cells beyond the screen's width
+  EXPECT_EQ(opened[4], 0);
+}
+
+// The part of a grabbed window's picture that shows the first line of its text.
+QImage FirstLine(QDialog& d) {
+  const QImage shown = d.grab().toImage();
+  const FrmMsg& frm = FrmMsg::Instance();
+  const FrmMsg::DrawnText& line = frm.Drawn().front();
+  const double ppt = frm.PixelsPerTwip(), r = shown.devicePixelRatio();
+  const QPointF at = QPointF(line.x * ppt, line.y * ppt) + d.findChild<MsgTextArea*>()->pos();
+  return shown.copy(
+      QRectF(at * r, QSizeF(frm.TextWidth(line.bytes), frm.TextHeight(line.bytes)) * ppt * r)
+          .toRect());
+}
+
+// The card printed on a white page of 120 dpi.
+QImage PrintedCard() {
+  QImage page(1300, 900, QImage::Format_RGB32);
+  page.setDotsPerMeterX(qRound(120 / 0.0254));
+  page.setDotsPerMeterY(page.dotsPerMeterX());
+  page.fill(Qt::white);
+  EXPECT_TRUE(PrintAnywhere(FrmMsg::Instance(), page));
+  return page;
+}
+
+// The window takes the application's palette as it changes: the text (the card's too) is
+// drawn in its window text on its window colour, at least 4.5:1, and the icon's rim stands
+// out at least 3:1 from that colour. The card prints the same whatever the screen shows.
+TEST(MessageWindowViewTest, LegibleInLightAndDarkPalettesAndPrintedAlike) {
+  const QPalette original = QApplication::palette();
+  QImage first_print;
+  const QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x32, 0x32, 0x32));  // white text
+  for (const QPalette& palette : {original, dark, original}) {
+    QApplication::setPalette(palette);
+    const QColor window = palette.color(QPalette::Active, QPalette::Window);
+    QImage shown, text, icon, card;
+    Show(Action([&](QDialog& d) {
+           shown = d.grab().toImage();
+           text = FirstLine(d);
+           const QRect rim = d.findChild<QLabel*>(QStringLiteral("ImgEsc"))->geometry();
+           icon = shown.copy(QRectF(QRectF(rim).topLeft() * shown.devicePixelRatio(),
+                                    QSizeF(rim.size()) * shown.devicePixelRatio())
+                                 .toRect());
+         }),
+         "***Errori di Compilazione");
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(QColor(shown.pixel(1, 1)), window);
+    EXPECT_GE(InkContrast(text, window), 4.5)
+        << palette.color(QPalette::WindowText).name().toStdString();
+    int x = 0;  // the rim: the first pixel of the icon's middle row that is not the window
+    while (x + 1 < icon.width() && QColor(icon.pixel(x, icon.height() / 2)) == window) ++x;
+    EXPECT_GE(Contrast(QColor(icon.pixel(x, icon.height() / 2)), window), 3.0);
+    Show(Action([&](QDialog& d) { card = FirstLine(d); }), std::nullopt);
+    EXPECT_GE(InkContrast(card, window), 4.5);
+    const QImage page = PrintedCard();
+    if (first_print.isNull()) first_print = page;
+    EXPECT_EQ(page, first_print);
+  }
+}
+
+// The smallest rectangle holding every dark pixel of image, and their number.
+std::pair<QRect, long> Ink(const QImage& image) {
+  QRect box;
+  long dark = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1), ++dark;
+  return {box, dark};
+}
+
 // A picture that is one black rectangle of its whole size.
 struct BlockPicture : WindowPicture {
   explicit BlockPicture(const QSizeF& s) : size(s) {}
@@ -209,15 +359,6 @@ struct BlockPicture : WindowPicture {
   }
   QSizeF size;
 };
-
-// The smallest rectangle holding every dark pixel of image.
-QRect DarkBox(const QImage& image) {
-  QRect box;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
-  return box;
-}
 
 TEST(PrintAnywhereTest, CentredAtItsOwnSizeOnImagesAndOnePdfPageTurnedByTheShape) {
   QPdfWriter failing("/nonexistent/dir/x.pdf");  // cannot be painted on: reported
@@ -236,7 +377,7 @@ TEST(PrintAnywhereTest, CentredAtItsOwnSizeOnImagesAndOnePdfPageTurnedByTheShape
       image.setDotsPerMeterY(image.dotsPerMeterX());
       image.fill(Qt::white);
       ASSERT_TRUE(PrintAnywhere(picture, image));
-      const QRect box = DarkBox(image);
+      const QRect box = Ink(image).first;
       EXPECT_EQ(table::Show(table::Values(row[3])),
                 table::Show({box.x(), box.y(), box.width(), box.height()}));
       continue;
@@ -259,9 +400,79 @@ TEST(PrintAnywhereTest, CentredAtItsOwnSizeOnImagesAndOnePdfPageTurnedByTheShape
     EXPECT_EQ(page.width() > page.height(), row[3] == "landscape");
     QRectF expected(QPointF(), picture.size / 20);
     expected.moveCenter(QRectF(page.rect()).center());
-    const QRectF box = DarkBox(page);
+    const QRectF box = Ink(page).first;
     EXPECT_LE((box.topLeft() - expected.topLeft()).manhattanLength(), 3);
     EXPECT_LE((box.bottomRight() - expected.bottomRight()).manhattanLength(), 3);
+  }
+}
+
+// Compares picture with the stored one named name, or stores it.
+void Compare(const QImage& picture, const char* name) {
+  const QString file = QStringLiteral("%1.png").arg(QLatin1String(name));
+  const QString out = qEnvironmentVariable("NUMERELLA_WRITE_SNAPSHOTS");
+  const QImage expected = QImage(QStringLiteral(NUMERELLA_SNAPSHOTS "/") + file);
+  EXPECT_TRUE(out.isEmpty() ? picture.convertToFormat(QImage::Format_RGB32) ==
+                                  expected.convertToFormat(QImage::Format_RGB32)
+                            : picture.save(QDir(out).filePath(file)))
+      << name;
+}
+
+bool TakenWithThisFont() {
+  return QFontInfo(FrmMsg::Instance().TextFont()).family() == QStringLiteral("DejaVu Sans Mono");
+}
+
+TEST(MessageSnapshotTest, CardPrintsAsBeforeAtAnyScreenScale) {
+  if (!TakenWithThisFont()) GTEST_SKIP() << "the pictures were taken with DejaVu Sans Mono";
+  Show([](QDialog&) {}, std::nullopt);  // closed with "&Continua": printed from the record
+  const QImage page = PrintedCard();
+  if (FrmMsg::Instance().devicePixelRatioF() == 1) return Compare(page, "card-print");
+  // With the screen scaled, fonts are not hinted: glyph pixels differ, but the text prints at
+  // the same place and size.
+  const auto [box, dark] = Ink(page);
+  const auto [expected_box, expected_dark] = Ink(QImage(NUMERELLA_SNAPSHOTS "/card-print.png"));
+  EXPECT_LE((box.topLeft() - expected_box.topLeft()).manhattanLength(), 2);
+  EXPECT_LE((box.bottomRight() - expected_box.bottomRight()).manhattanLength(), 2);
+  EXPECT_NEAR(static_cast<double>(dark) / expected_dark, 1, 0.2);
+}
+
+TEST(MessageSnapshotTest, HiDpiPictureAtTheScreensRatio) {
+  FrmMsg& frm = FrmMsg::Instance();
+  if (frm.devicePixelRatioF() < 2) GTEST_SKIP() << "run with QT_SCALE_FACTOR=2";
+  QImage picture;
+  QSize view;
+  Show(Action([&](QDialog& d) {
+         d.grab();
+         picture = frm.SurfaceImage();
+         view = frm.TextArea().viewport()->size();
+       }),
+       std::nullopt);
+  EXPECT_EQ(picture.devicePixelRatio(), frm.devicePixelRatioF());
+  EXPECT_EQ(picture.size(), view * frm.devicePixelRatioF());
+  // Rows with ink in twice as many as at ratio 1, because the text is drawn, not scaled up.
+  int dark_rows = 0;
+  for (int y = 0; y < picture.height(); ++y) {
+    bool dark = false;
+    for (int x = 0; x < picture.width() && !dark; ++x) dark = qAlpha(picture.pixel(x, y)) > 128;
+    dark_rows += dark;
+  }
+  EXPECT_GT(dark_rows, 22 * frm.TextHeight("A") * frm.PixelsPerTwip());  // over 22 lines
+}
+
+TEST(MessageSnapshotTest, SmallMessagesAndTheCardLookAsBefore) {
+  if (!TakenWithThisFont() || FrmMsg::Instance().devicePixelRatio() != 1)
+    GTEST_SKIP() << "the pictures were taken with DejaVu Sans Mono at scale 1";
+  const std::tuple<const char*, std::optional<std::string>, int, Captions> cases[] = {
+      {"compile-errors", "***Errori di Compilazione", kIconExclamation, {"", "&Continua"}},
+      {"three-lines-question",
+       "Prima riga\rSeconda \xE2 \xFD riga\r\rUltima",
+       kIconQuestion,
+       {"", "&S\xEC", "&No", "&Annulla"}},
+      {"card", std::nullopt, 0, {}}};
+  for (const auto& [name, text, icon, captions] : cases) {
+    QImage picture;
+    Show([&](QDialog& d) { picture = d.grab().toImage(); }, text, icon,
+         static_cast<int>(captions.size()) - 1, nullptr, captions);
+    Compare(picture, name);
   }
 }
 
