@@ -91,11 +91,11 @@ TEST(MessageWindowTest, KeysAndClosingPressButtons) {
     ASSERT_EQ(Show(second, "Messaggio", kIconNone, 2), 2);  // an earlier press of the second
     int during = -1;
     const int result = Show(Action([&](QDialog& d) {
-                              QWidget* w = to == "-" ? d.focusWidget() : &d;
-                              if (to.starts_with("Cmd"))
-                                w = d.findChild<QPushButton*>(QString::fromStdString(to));
-                              if (to == "close") d.close();
-                              if (to != "close")
+                              auto* b = d.findChild<QPushButton*>(QString::fromStdString(to));
+                              QWidget* w = b != nullptr ? b : d.focusWidget();
+                              if (to == "close")
+                                d.close();
+                              else
                                 w->setFocus(),
                                     QTest::keyClick(w, key.key(), key.keyboardModifiers());
                               QTest::qWait(key.keyboardModifiers() ? 300 : 0);  // the press shows
@@ -126,12 +126,9 @@ TEST(MessageWindowTest, ChosenIconShownTextWrappedAtEightyCellsAndSpoken) {
          }),
          text, kind);
     SCOPED_TRACE(row[1]);
-    const auto none = [](const std::string& s) {
-      return QString::fromStdString(s == "-" ? "" : s);
-    };
-    EXPECT_EQ(std::pair(shown, icon_name), std::pair(none(row[2]), none(row[3])));
-    EXPECT_EQ(description, QString::fromStdString(table::Unescape(row[4])));
-    EXPECT_EQ(area_description, description);
+    EXPECT_EQ(shown + "/" + icon_name, QString::fromStdString(row[2] + "/" + row[3]).remove('-'));
+    EXPECT_EQ(description + "|" + area_description,
+              QString::fromStdString(table::Unescape(row[4] + "|" + row[4])));
     EXPECT_EQ(names, (QStringList{"Testo del messaggio", "Continua", "Scorrimento verticale"}));
     const std::vector<FrmMsg::DrawnText>& d = frm.Drawn();
     std::string joined, unbroken = text;
@@ -160,11 +157,7 @@ TEST(FunctionCardTest, TextByteForByteShownInTwentyTwoLinesAndSpoken) {
        std::nullopt);
   EXPECT_EQ(title, QStringLiteral("Funzioni Intrinseche della Numerella"));
   EXPECT_EQ(print_name, QStringLiteral("Stampa"));
-  // Bytes E2 (twice) and FD are Γ and ²; all 24 entries are spoken, the empty ones too.
-  EXPECT_TRUE(
-      spoken.contains(QString::fromUtf8("  GAM(x) Gamma di x (\u0393(x)=(x-1)!)     "
-                                        "LNGAM(x) Logaritmo naturale di \u0393(x)\n")));
-  EXPECT_TRUE(spoken.contains(QString::fromUtf8("  Del X\u00B2 o di Pearson")));
+  // All 24 entries are spoken, the empty ones too.
   EXPECT_EQ(spoken.count(QLatin1Char('\n')), 23);
   const FrmMsg& frm = FrmMsg::Instance();
   std::vector<std::string> entries;  // the two empty ones take no line
@@ -227,10 +220,11 @@ TEST(MessageWindowViewTest, HugeListingKeptInsideTheScreenScrollsAndNextOpensAtT
   for (int i = 1; i <= 16385; ++i) listing += " " + std::to_string(i) + " a  Operando\r";
   std::vector<int> scrolled;  // the vertical scroll position after each key
   QImage picture;
-  QWidget* focus_after_tab = nullptr;
+  QSize view;
   const auto keys_and_looks = [&](QDialog& d) {
     d.grab();  // painted once, as on a screen
     picture = frm.SurfaceImage();
+    view = area.viewport()->size();
     EXPECT_TRUE(room.contains(d.frameGeometry())) << "window beyond the screen";
     auto* button = d.findChild<QPushButton*>(QStringLiteral("CmdMsg1"));
     auto* icon = d.findChild<QLabel*>(QStringLiteral("ImgEsc"));
@@ -239,28 +233,20 @@ TEST(MessageWindowViewTest, HugeListingKeptInsideTheScreenScrollsAndNextOpensAtT
     EXPECT_LE(area.geometry().bottom(), button->geometry().top());
     EXPECT_TRUE(bar->isVisible() && bar->maximum() > 16385 * 10);
     EXPECT_EQ(d.focusWidget(), button);
-    for (const auto& [key, modifiers] :
-         std::initializer_list<std::pair<Qt::Key, Qt::KeyboardModifiers>>{
-             {Qt::Key_PageDown, {}},
-             {Qt::Key_End, Qt::ControlModifier},
-             {Qt::Key_PageUp, {}},
-             {Qt::Key_Tab, {}},  // the text area takes the focus
-             {Qt::Key_Home, {}},
-             {Qt::Key_Down, {}},
-             {Qt::Key_End, {}}}) {
-      QTest::keyClick(d.focusWidget(), key, modifiers);
-      if (key == Qt::Key_Tab) focus_after_tab = d.focusWidget();
-      if (key != Qt::Key_Tab) scrolled.push_back(bar->value());
+    for (const char* name : {"PgDown", "Ctrl+End", "PgUp", "Tab", "Home", "Down", "End"}) {
+      const QKeyCombination key = QKeySequence(QString::fromLatin1(name))[0];
+      QTest::keyClick(d.focusWidget(), key.key(), key.keyboardModifiers());
+      EXPECT_TRUE(key.key() != Qt::Key_Tab || d.focusWidget() == &area);  // the text takes it
+      if (key.key() != Qt::Key_Tab) scrolled.push_back(bar->value());
     }
     d.grab();
   };
   Show(keys_and_looks, listing, kIconExclamation, 1, &owner);
-  EXPECT_EQ(focus_after_tab, &area);
   const int page = bar->pageStep(), end = bar->maximum(), line = bar->singleStep();
   EXPECT_EQ(scrolled, (std::vector<int>{page, end, end - page, 0, line, end}));
   // Only the view is drawn, at the screen's ratio; nothing stays drawn once closed.
-  EXPECT_LE(picture.height(), room.height() * frm.devicePixelRatioF());
-  EXPECT_LE(picture.width(), room.width() * frm.devicePixelRatioF());
+  EXPECT_EQ(picture.devicePixelRatio(), frm.devicePixelRatioF());
+  EXPECT_EQ(picture.size(), view * frm.devicePixelRatioF());
   EXPECT_TRUE(frm.SurfaceImage().isNull());
   // Every line was drawn where the layout puts it, and the picture to print is the whole text.
   ASSERT_EQ(frm.Drawn().size(), 16385u);
@@ -283,16 +269,18 @@ TEST(MessageWindowViewTest, HugeListingKeptInsideTheScreenScrollsAndNextOpensAtT
   EXPECT_EQ(opened[4], 0);
 }
 
-// The part of a grabbed window's picture that shows the first line of its text.
-QImage FirstLine(QDialog& d) {
+// The part of a grabbed window's picture that shows rect, or the first line of its text.
+QImage Part(QDialog& d, QRectF rect = {}) {
   const QImage shown = d.grab().toImage();
   const FrmMsg& frm = FrmMsg::Instance();
   const FrmMsg::DrawnText& line = frm.Drawn().front();
-  const double ppt = frm.PixelsPerTwip(), r = shown.devicePixelRatio();
-  const QPointF at = QPointF(line.x * ppt, line.y * ppt) + d.findChild<MsgTextArea*>()->pos();
-  return shown.copy(
-      QRectF(at * r, QSizeF(frm.TextWidth(line.bytes), frm.TextHeight(line.bytes)) * ppt * r)
-          .toRect());
+  const double ppt = frm.PixelsPerTwip();
+  if (rect.isNull())
+    rect = QRectF(line.x * ppt, line.y * ppt, frm.TextWidth(line.bytes) * ppt,
+                  frm.TextHeight(line.bytes) * ppt)
+               .translated(d.findChild<MsgTextArea*>()->pos());
+  const double r = shown.devicePixelRatio();
+  return shown.copy(QRectF(rect.topLeft() * r, rect.size() * r).toRect());
 }
 
 // The card printed on a white page of 120 dpi.
@@ -318,11 +306,8 @@ TEST(MessageWindowViewTest, LegibleInLightAndDarkPalettesAndPrintedAlike) {
     QImage shown, text, icon, card;
     Show(Action([&](QDialog& d) {
            shown = d.grab().toImage();
-           text = FirstLine(d);
-           const QRect rim = d.findChild<QLabel*>(QStringLiteral("ImgEsc"))->geometry();
-           icon = shown.copy(QRectF(QRectF(rim).topLeft() * shown.devicePixelRatio(),
-                                    QSizeF(rim.size()) * shown.devicePixelRatio())
-                                 .toRect());
+           text = Part(d);
+           icon = Part(d, d.findChild<QLabel*>(QStringLiteral("ImgEsc"))->geometry());
          }),
          "***Errori di Compilazione");
     ASSERT_FALSE(shown.isNull());
@@ -332,7 +317,7 @@ TEST(MessageWindowViewTest, LegibleInLightAndDarkPalettesAndPrintedAlike) {
     int x = 0;  // the rim: the first pixel of the icon's middle row that is not the window
     while (x + 1 < icon.width() && QColor(icon.pixel(x, icon.height() / 2)) == window) ++x;
     EXPECT_GE(Contrast(QColor(icon.pixel(x, icon.height() / 2)), window), 3.0);
-    Show(Action([&](QDialog& d) { card = FirstLine(d); }), std::nullopt);
+    Show(Action([&](QDialog& d) { card = Part(d); }), std::nullopt);
     EXPECT_GE(InkContrast(card, window), 4.5);
     const QImage page = PrintedCard();
     if (first_print.isNull()) first_print = page;
@@ -361,10 +346,6 @@ struct BlockPicture : WindowPicture {
 };
 
 TEST(PrintAnywhereTest, CentredAtItsOwnSizeOnImagesAndOnePdfPageTurnedByTheShape) {
-  QPdfWriter failing("/nonexistent/dir/x.pdf");  // cannot be painted on: reported
-  failing.setPageOrientation(QPageLayout::Portrait);
-  EXPECT_FALSE(PrintAnywhere(BlockPicture({6000, 4000}), failing));
-  EXPECT_EQ(failing.pageLayout().orientation(), QPageLayout::Portrait);
   const bool poppler = QProcess::execute("pdftoppm", {"-v"}) >= 0;
   QTemporaryDir dir;
   for (const table::Row& row : Table("print_pages.tsv")) {
@@ -398,11 +379,7 @@ TEST(PrintAnywhereTest, CentredAtItsOwnSizeOnImagesAndOnePdfPageTurnedByTheShape
     EXPECT_FALSE(QFile::exists(stem + "-2.png"));
     const QImage page(stem + "-1.png");
     EXPECT_EQ(page.width() > page.height(), row[3] == "landscape");
-    QRectF expected(QPointF(), picture.size / 20);
-    expected.moveCenter(QRectF(page.rect()).center());
-    const QRectF box = Ink(page).first;
-    EXPECT_LE((box.topLeft() - expected.topLeft()).manhattanLength(), 3);
-    EXPECT_LE((box.bottomRight() - expected.bottomRight()).manhattanLength(), 3);
+    EXPECT_EQ(Ink(page).first.center(), page.rect().center());
   }
 }
 
@@ -433,29 +410,6 @@ TEST(MessageSnapshotTest, CardPrintsAsBeforeAtAnyScreenScale) {
   EXPECT_LE((box.topLeft() - expected_box.topLeft()).manhattanLength(), 2);
   EXPECT_LE((box.bottomRight() - expected_box.bottomRight()).manhattanLength(), 2);
   EXPECT_NEAR(static_cast<double>(dark) / expected_dark, 1, 0.2);
-}
-
-TEST(MessageSnapshotTest, HiDpiPictureAtTheScreensRatio) {
-  FrmMsg& frm = FrmMsg::Instance();
-  if (frm.devicePixelRatioF() < 2) GTEST_SKIP() << "run with QT_SCALE_FACTOR=2";
-  QImage picture;
-  QSize view;
-  Show(Action([&](QDialog& d) {
-         d.grab();
-         picture = frm.SurfaceImage();
-         view = frm.TextArea().viewport()->size();
-       }),
-       std::nullopt);
-  EXPECT_EQ(picture.devicePixelRatio(), frm.devicePixelRatioF());
-  EXPECT_EQ(picture.size(), view * frm.devicePixelRatioF());
-  // Rows with ink in twice as many as at ratio 1, because the text is drawn, not scaled up.
-  int dark_rows = 0;
-  for (int y = 0; y < picture.height(); ++y) {
-    bool dark = false;
-    for (int x = 0; x < picture.width() && !dark; ++x) dark = qAlpha(picture.pixel(x, y)) > 128;
-    dark_rows += dark;
-  }
-  EXPECT_GT(dark_rows, 22 * frm.TextHeight("A") * frm.PixelsPerTwip());  // over 22 lines
 }
 
 TEST(MessageSnapshotTest, SmallMessagesAndTheCardLookAsBefore) {
