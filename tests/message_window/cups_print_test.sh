@@ -46,8 +46,6 @@ printf 'Out /proc/numerella\n' >/etc/cups/cups-pdf-"$broken".conf
 lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P "$ppd" && lpadmin -d "$queue" &&
   lpadmin -p "$broken" -E -v "cups-pdf:/$broken" -P "$ppd" -o printer-error-policy=abort-job ||
   fail "lpadmin could not add the queues"
-settings() { lpoptions -p "$queue" 2>/dev/null | tr ' ' '\n' | grep -v '^printer-state' | sort; }
-settings_before=$(settings)
 # A print server that takes connections and never answers.
 python3 -c 'import socket, sys
 s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(64); held = []
@@ -72,7 +70,6 @@ run_probe() {
 
 run_probe "$queue"
 [[ -z $boxes ]] || fail "the card was not printed: $boxes"
-[[ $(settings) == "$settings_before" ]] || fail "the queue's settings changed"
 while IFS=$'\t' read -r setup expected; do
   [[ -z $setup || $setup == \#* ]] && continue
   case $setup in
