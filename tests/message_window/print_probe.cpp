@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Run by cups_print_test.sh: prints the reference card on the default printer as a user does
-// ("&Stampa" on the card), then writes it directly into the PDF file named by the first
-// argument, on a page laid out as the printer's. A message box on the way is answered "No" and
-// printed as "box: <first line>" (exit status 1); "stall: <ms>" tells the longest time the
-// event loop stood still. A second print on a printer turned to portrait must leave it so
-// (exit status 2 otherwise).
+// For cups_print_test.sh: prints the card on the default printer by "&Stampa", again on it
+// turned to portrait (exit status 2 unless left so), then into the PDF file argv[1] on the same
+// page. Tells "stall: <ms>" (the event loop's longest pause) and "box: <first line>" of a
+// message box (answered "No", exit status 1).
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -41,7 +39,6 @@ struct PressPrint : numerella::QtPlatformServices {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc < 2) return std::fprintf(stderr, "usage: message_print_probe <direct.pdf>\n"), 3;
   PressPrint platform;
   QElapsedTimer clock;
   qint64 last = 0, stall = 0;
