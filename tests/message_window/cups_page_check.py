@@ -30,8 +30,6 @@ def check(printed, direct, work):
         return "not one page"
     pw, ph, pink = render(printed, work + "/printed")
     dw, dh, dink = render(direct, work + "/direct")
-    if not pink:
-        return "the printed page is blank"
     # The printed page as the direct one lies: turned back when it came on portrait paper.
     turns = [pink] if pw > ph else [{(ph - 1 - y, x) for x, y in pink}, {(y, pw - 1 - x) for x, y in pink}]
     best = max(turns, key=lambda t: matched(dink, t))

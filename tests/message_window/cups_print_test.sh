@@ -20,8 +20,7 @@ ppd=$(ls /usr/share/ppd/cups-pdf/*.ppd 2>/dev/null | head -1) && [[ -n $ppd ]] |
 [[ $(id -u) == 0 ]] || skip "not root: cannot start the print server or add a queue"
 
 queue=numerellatest$$ broken=numerellatest$$x  # every job of the broken queue fails
-out=$(mktemp -d) work=$(mktemp -d) server="" silent="" old_default=""
-chmod 1777 "$out"
+out=$(mktemp -d) && chmod 1777 "$out" && work=$(mktemp -d) server="" silent="" old_default=""
 cleanup() {
   lpadmin -x "$queue" 2>/dev/null; lpadmin -x "$broken" 2>/dev/null
   [[ -n $old_default ]] && lpadmin -d "$old_default" 2>/dev/null
