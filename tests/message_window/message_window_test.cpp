@@ -1,218 +1,302 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The message window through ShowMessageWindow with scripted answers, the reference card of
-// functions, and PrintAnywhere onto images and PDF pages (checked on the rendered pixels).
+// The message window and the reference card shown with scripted answers, PrintAnywhere onto
+// images and PDF pages, and pictures compared pixel for pixel with stored ones.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "message_window/cp437.h"
+#include "colours.h"
 #include "message_window/frm_msg.h"
 #include "message_window/mod_msg.h"
+#include "message_window/msg_text_area.h"
 #include "message_window/print_anywhere.h"
 #include "platform/scripted_platform_services.h"
+#include "table.h"
 
 namespace numerella {
 namespace {
 
 using Scripted = ScriptedPlatformServices;
 using Action = Scripted::ModalAction;
-const std::vector<std::string> kCaptions = {"", "&Continua", "&Stampa", "&Ripeti", "&Annulla"};
+using Captions = std::vector<std::string>;
+const Captions kCaptions = {"", "&Continua", "&Stampa", "&Ripeti", "&Annulla"};
 
-// Shows a message with n buttons, answering with the given action.
-int Show(int n, const Scripted::ModalAnswer& answer, int icon = kIconNone,
-         const std::string& text = "Messaggio") {
+std::vector<table::Row> Table(const char* name) {
+  return table::Read(std::string(NUMERELLA_TABLES "/") + name);
+}
+
+// Shows a message of n buttons (with no text: the card) over owner and runs action on the
+// window, then presses the first button unless the window was closed. The button pressed.
+int Show(const Action& action, const std::optional<std::string>& text = "Messaggio",
+         int icon = kIconExclamation, int n = 1, QWidget* owner = nullptr,
+         const Captions& captions = kCaptions) {
   Scripted platform;
-  platform.QueueModal(answer);
-  return ShowMessageWindow(platform, nullptr, "Prova", text, icon, n, kCaptions);
+  platform.QueueModal(Action([&](QDialog& d) {
+    action(d);
+    if (d.isVisible()) Scripted::PressButton(d, 1);
+  }));
+  if (!text) return ShowFunctionList(platform, owner), PressedButton();
+  return ShowMessageWindow(platform, owner, "Prova", *text, icon, n, captions);
 }
 
-// The texts drawn on the window, line by line.
-std::vector<std::string> DrawnLines() {
-  std::vector<std::string> lines;
-  for (const FrmMsg::DrawnText& d : FrmMsg::Instance().Drawn()) lines.push_back(d.bytes);
-  return lines;
+// What a screen reader is told of object.
+QString Spoken(QObject* object, QAccessible::Text kind = QAccessible::Name) {
+  return QAccessible::queryAccessibleInterface(object)->text(kind);
 }
 
-TEST(MessageWindowTest, ButtonsCarryTheCaptionsAndExtraOnesLastOneCall) {
-  for (const auto& [n, press] : {std::pair{4, 2}, {1, 1}, {3, 3}, {2, 2}, {4, 4}}) {
-    std::vector<std::string> captions;
-    std::vector<int> lefts;
-    std::size_t members = 0;
-    const int pressed = Show(n, Action([&, press = press](QDialog& d) {
-                               members = d.findChildren<QPushButton*>().size();
-                               for (int k = 1; k <= 8; ++k) {
-                                 auto* b =
-                                     d.findChild<QPushButton*>(QStringLiteral("CmdMsg%1").arg(k));
-                                 if (b != nullptr && b->isVisible())
-                                   captions.push_back(b->text().toStdString());
-                                 if (b != nullptr && b->isVisible()) lefts.push_back(b->x());
-                               }
-                               Scripted::PressButton(d, press);
-                             }));
-    SCOPED_TRACE(n);
-    EXPECT_EQ(pressed, press);
-    EXPECT_EQ(PressedButton(), press);
-    EXPECT_EQ(members, static_cast<std::size_t>(std::max(n, 2)));  // members 2 ... n-1 added
-    EXPECT_EQ(FrmMsg::Instance().findChildren<QPushButton*>().size(), 2);  // and removed
-    EXPECT_EQ(captions, std::vector<std::string>(kCaptions.begin() + 1, kCaptions.begin() + n + 1));
-    EXPECT_EQ(std::adjacent_find(lefts.begin(), lefts.end(), std::greater_equal<>()), lefts.end());
-  }
-}
-
+// Buttons 2 ... n-1 are added for one call with their captions, and removed after it.
 TEST(MessageWindowTest, KeysAndClosingPressButtons) {
-  // A key typed into the focused widget or button `to`; wait for a shortcut's press animation.
-  const auto key = [](Qt::Key k, const char* to = nullptr, Qt::KeyboardModifiers m = {}) {
-    return Action([=](QDialog& d) {
-      QWidget* w = to ? d.findChild<QPushButton*>(to) : d.focusWidget() ? d.focusWidget() : &d;
-      w->setFocus(), QTest::keyClick(w, k, m), QTest::qWait(m == Qt::NoModifier ? 0 : 300);
-    });
-  };
-  const std::tuple<const char*, Action, int> cases[] = {
-      // 0: still shown
-      {"access key S", key(Qt::Key_S), 2},
-      {"access key c", key(Qt::Key_C), 1},
-      {"Alt+S", key(Qt::Key_S, nullptr, Qt::AltModifier), 2},
-      {"X: nothing", key(Qt::Key_X), 0},
-      {"Enter at first goes to the first button", key(Qt::Key_Return), 1},
-      {"Enter on the focused second button", key(Qt::Key_Return, "CmdMsg2"), 2},
-      {"Space on the focused second button", key(Qt::Key_Space, "CmdMsg2"), 2},
-      // Closing counts as button 1, not as the press before it.
-      {"Esc", key(Qt::Key_Escape), 1},
-      {"title-bar close", [](QDialog& d) { d.close(); }, 1},
-  };
-  for (const auto& [name, action, expected] : cases) {
-    ASSERT_EQ(Show(2, 2), 2);  // an earlier press of the second button
+  for (const table::Row& row : Table("keys.tsv")) {
+    const int n = std::stoi(row[0]), expected = std::stoi(row[3]);
+    const QKeyCombination key = QKeySequence(QString::fromStdString(row[1]))[0];
+    const std::string to = row[2];
+    // An earlier press of the second button.
+    ASSERT_EQ(Show([](QDialog& d) { Scripted::PressButton(d, 2); }, "Messaggio", kIconNone, 2), 2);
     int during = -1;
-    const int result = Show(2, Action([&, &action = action](QDialog& d) {
-                              action(d);
+    Captions captions;  // the number of members, then the captions shown
+    const int result = Show(Action([&](QDialog& d) {
+                              captions = {std::to_string(d.findChildren<QPushButton*>().size())};
+                              for (QPushButton* b : d.findChildren<QPushButton*>())
+                                if (b->isVisible()) captions.push_back(b->text().toStdString());
+                              auto* b = d.findChild<QPushButton*>(QString::fromStdString(to));
+                              QWidget* w = b != nullptr ? b : d.focusWidget();
+                              if (to == "close")
+                                d.close();
+                              else
+                                w->setFocus(),
+                                    QTest::keyClick(w, key.key(), key.keyboardModifiers());
+                              QTest::qWait(key.keyboardModifiers() ? 300 : 0);  // the press shows
                               during = d.isVisible() ? 0 : PressedButton();
-                            }));
-    EXPECT_EQ(std::pair(during, expected ? result : 0), std::pair(expected, expected)) << name;
+                            }),
+                            "Messaggio", kIconNone, n);
+    EXPECT_EQ(std::pair(during, expected ? result : 0), std::pair(expected, expected)) << row[1];
+    Captions expected_captions(kCaptions.begin(), kCaptions.begin() + n + 1);
+    expected_captions[0] = std::to_string(std::max(n, 2));  // members 2 ... n-1 added
+    EXPECT_EQ(captions, expected_captions);
+    EXPECT_EQ(FrmMsg::Instance().findChildren<QPushButton*>().size(), 2);  // after the call
   }
 }
 
-TEST(MessageWindowTest, ChosenIconShownAndTextDrawnPastItsRoomWrappedAtEightyCells) {
+TEST(MessageWindowTest, ChosenIconShownTextWrappedAtEightyCellsAndSpoken) {
   FrmMsg& frm = FrmMsg::Instance();
   const double g = 0.2 * frm.ButtonWidthTwips();
-  std::string long_paragraph;
-  for (int i = 0; i < 30; ++i) long_paragraph += "parola ";  // 210 characters
-  const std::pair<int, const char*> cases[] = {{kIconNone, ""},
-                                               {kIconQuestion, "ImgDom"},
-                                               {kIconExclamation, "ImgEsc"},
-                                               {kIconInformation, "ImgInf"},
-                                               {kIconStop, "ImgStp"},
-                                               {5, ""}};
-  for (const auto& [kind, visible] : cases) {
-    QStringList shown;
-    Show(1, Action([&](QDialog& d) {
+  for (const table::Row& row : Table("icons.tsv")) {
+    const int kind = std::stoi(row[0]);
+    const std::string text = table::Unescape(row[1]);
+    QStringList told;  // the icon shown and its name, the descriptions, the parts' names
+    Show(Action([&](QDialog& d) {
            for (QLabel* l : d.findChildren<QLabel*>())
-             if (l->isVisible()) shown << l->objectName();
-           Scripted::PressButton(d, 1);
+             if (l->isVisible()) told << l->objectName() << Spoken(l);
+           auto* area = d.findChild<MsgTextArea*>();
+           told << Spoken(&d, QAccessible::Description) << Spoken(area, QAccessible::Description)
+                << Spoken(area) << Spoken(d.findChild<QPushButton*>(QStringLiteral("CmdMsg1")))
+                << Spoken(area->verticalScrollBar());
          }),
-         kind, "Prima riga\r" + long_paragraph);
-    EXPECT_EQ(shown.join(""), QString::fromLatin1(visible)) << kind;
-    const std::vector<std::string> lines = DrawnLines();
-    ASSERT_GE(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "Prima riga");
-    std::string joined;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-      EXPECT_LE(lines[i].size(), 80u);
-      joined += lines[i];
-    }
-    EXPECT_EQ(joined, long_paragraph);
+         text, kind);
+    const QString spoken = QString::fromStdString(table::Unescape(row[4]));
+    EXPECT_EQ(told.join("|"),
+              (row[2] == "-" ? "" : QString::fromStdString(row[2] + "|" + row[3] + "|")) + spoken +
+                  "|" + spoken + "|Testo del messaggio|Continua|Scorrimento verticale");
     const std::vector<FrmMsg::DrawnText>& d = frm.Drawn();
+    std::string joined, unbroken = text;
+    std::erase(unbroken, '\r');
+    for (const FrmMsg::DrawnText& line : d) joined += line.bytes.size() <= 80 ? line.bytes : "!";
+    EXPECT_EQ(joined, unbroken);
     EXPECT_NEAR(d[0].x, kind == kIconNone ? g : 2 * g + frm.IconWidthTwips(), 1e-9);
-    EXPECT_NEAR(d[1].y - d[0].y, 1.5 * frm.TextHeight("A"), 1e-9);  // paragraph to paragraph
-    EXPECT_NEAR(d[2].y - d[1].y, 2 * frm.TextWidth("A"), 1e-9);     // within a paragraph
   }
 }
 
-TEST(FunctionCardTest, TextByteForByteShownInTwentyTwoLines) {
+TEST(FunctionCardTest, TextByteForByteShownInTwentyTwoLinesAndSpoken) {
   const std::string card = FunctionCardText();
   // FNV-1a (64 bits) of the whole card, computed independently from the entries as listed.
   std::uint64_t hash = 0xcbf29ce484222325u;
   for (const char c : card) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
   EXPECT_EQ(hash, 0x57a422db8c72d9bcu);
-  const QString glyphs = Cp437ToQString(card);  // bytes E2 (twice) and FD
-  EXPECT_EQ(glyphs.count(QChar(0x0393)), 2);    // Γ
-  EXPECT_EQ(glyphs.count(QChar(0x00B2)), 1);    // ²
-  Scripted platform;
-  ShowFunctionList(platform, nullptr);
-  EXPECT_EQ(platform.modals().at(0).title, QStringLiteral("Funzioni Intrinseche della Numerella"));
-  const FrmMsg& frm = FrmMsg::Instance();
-  std::vector<std::string> entries;  // the two empty ones take no line
-  for (const QByteArray& e : QByteArray::fromStdString(card).split('\r'))
-    if (!e.isEmpty()) entries.push_back(e.toStdString());
-  ASSERT_EQ(entries.size(), 22u);
-  EXPECT_EQ(DrawnLines(), entries);
-  const double g = 0.2 * frm.ButtonWidthTwips();
-  for (std::size_t i = 0; i < frm.Drawn().size(); ++i) {
-    EXPECT_NEAR(frm.Drawn()[i].x, g, 1e-9);
-    EXPECT_NEAR(frm.Drawn()[i].y, g + 1.5 * frm.TextHeight("A") * i, 1e-9);
-  }
+  QStringList told;  // all 24 entries are spoken, the empty ones too
+  Show(Action([&](QDialog& d) {
+         told << Spoken(&d) << Spoken(d.findChild<QPushButton*>(QStringLiteral("CmdMsg2")))
+              << QString::number(Spoken(&d, QAccessible::Description).count(QLatin1Char('\n')));
+       }),
+       std::nullopt);
+  EXPECT_EQ(told, (QStringList{"Funzioni Intrinseche della Numerella", "Stampa", "23"}));
+  EXPECT_EQ(FrmMsg::Instance().Drawn().size(), 22u);  // the two empty entries take no line
 }
 
 TEST(FunctionCardTest, StampaPrintsOrOffersAPdfFile) {
   QTemporaryDir dir;
-  const char *kNone = nullptr, *kGood = "scheda.pdf", *kFailing = "/nonexistent/dir/x.pdf";
-  const QString path = dir.filePath(kGood);  // a failing print job: its folder does not exist
-  enum { kCancel, kPick, kPickSaveFails };   // in the file dialog
-  // Press on the card, printer, answer to the question, file dialog, boxes shown, PDF written.
-  const std::tuple<const char*, Scripted::ModalAnswer, const char*, BoxAnswer, int,
-                   std::vector<std::string>, bool>
-      cases[] = {
-          {"Continua", 1, kGood, BoxAnswer::kNo, kCancel, {}, false},
-          // After an earlier "&Stampa" (below), closing must not print again.
-          {"closed", Action(&QDialog::close), kGood, BoxAnswer::kNo, kCancel, {}, false},
-          {"printed", 2, kGood, BoxAnswer::kNo, kCancel, {}, true},
-          {"no printer, declined", 2, kNone, BoxAnswer::kNo, kCancel, {kNoPrinterText}, false},
-          {"file dialog cancelled", 2, kNone, BoxAnswer::kYes, kCancel, {kNoPrinterText}, false},
-          {"saved", 2, kNone, BoxAnswer::kYes, kPick, {kNoPrinterText}, true},
-          {"save fails",
-           2,
-           kNone,
-           BoxAnswer::kYes,
-           kPickSaveFails,
-           {kNoPrinterText, kPdfFailedText},
-           0},
-          {"print job fails", 2, kFailing, BoxAnswer::kNo, kCancel, {kPrintFailedText}, false},
-      };
-  for (const auto& [name, press, printer, answer, file, boxes, written] : cases) {
-    SCOPED_TRACE(name);
+  const QString path = dir.filePath("scheda.pdf");
+  for (const table::Row& row : Table("card_print_cases.tsv")) {
+    SCOPED_TRACE(row[0] + " " + row[1] + " " + row[3]);
     QFile::remove(path);
     Scripted platform;
     platform.QueueModal(2);
     ShowMessageWindow(platform, nullptr, "x", "y", kIconNone, 2, {"", "a", "b"});
-    if (printer) platform.QueuePrinter(std::make_unique<QPdfWriter>(dir.filePath(printer)));
-    platform.QueueModal(press);
-    platform.QueueBoxAnswer(answer);
-    platform.QueueFileAnswer(file != kCancel ? std::optional<QString>(path) : std::nullopt);
-    if (file == kPickSaveFails) platform.FailNextSaves(1);
+    if (row[1] != "-")
+      platform.QueuePrinter(std::make_unique<QPdfWriter>(
+          row[1] == "good" ? path : QStringLiteral("/nonexistent/dir/x.pdf")));
+    platform.QueueModal(row[0] == "close" ? Scripted::ModalAnswer(Action(&QDialog::close))
+                                          : std::stoi(row[0]));
+    platform.QueueBoxAnswer(row[2] == "yes" ? BoxAnswer::kYes : BoxAnswer::kNo);
+    platform.QueueFileAnswer(row[3] != "-" ? std::optional<QString>(path) : std::nullopt);
+    if (row[3] == "fails") platform.FailNextSaves(1);
     ShowFunctionList(platform, nullptr);
-    EXPECT_EQ(platform.printer_requests(), written || !boxes.empty() ? 1 : 0);  // on "&Stampa"
-    EXPECT_EQ(platform.modals().size(), 2u);  // the card is not shown again
-    std::vector<std::string> texts;
-    for (const auto& box : platform.boxes()) texts.push_back(box.text);
-    EXPECT_EQ(texts, boxes);
-    if (!texts.empty()) {
-      EXPECT_EQ(platform.boxes().front().style, BoxStyle::kYesNoQuestion);
-    }
-    EXPECT_EQ(platform.file_dialogs().size(), answer == BoxAnswer::kYes ? 1u : 0u);
+    std::string boxes;
+    for (const auto& box : platform.boxes())
+      boxes += (boxes.empty() ? "" : "|") + box.text.substr(0, box.text.find('\r'));
+    EXPECT_EQ(boxes, table::Unescape(row[4] == "-" ? "" : row[4]));
+    for (const auto& box : platform.boxes())  // the first asks; a failed save only tells
+      EXPECT_EQ(box.style == BoxStyle::kYesNoQuestion, &box == &platform.boxes().front());
+    // A printer asked for on "&Stampa" only, the card not shown again, the file dialog on "yes".
+    EXPECT_EQ(std::tuple(platform.printer_requests(), platform.modals().size(),
+                         platform.file_dialogs().size()),
+              std::tuple(row[0] == "2" ? 1 : 0, 2u, row[2] == "yes" ? 1u : 0u));
     QFile pdf(path);
-    EXPECT_EQ(pdf.open(QIODevice::ReadOnly) && pdf.read(4) == "%PDF", written);
+    EXPECT_EQ(pdf.open(QIODevice::ReadOnly) && pdf.read(4) == "%PDF", row[5] == "1");
   }
+}
+
+// The longest compile listing (16,385 lines) over an owner in the screen's corner stays inside
+// the screen, scrolls by keyboard, only its view drawn; a text scrolled sideways (at scale 2,
+// narrower than 80 cells) leaves the next one at its left.
+TEST(MessageWindowViewTest, HugeListingKeptInsideTheScreenScrollsAndNextOpensAtTheLeft) {
+  FrmMsg& frm = FrmMsg::Instance();
+  MsgTextArea& area = frm.TextArea();
+  QScrollBar* bar = area.verticalScrollBar();
+  const QRect room = QApplication::primaryScreen()->availableGeometry();
+  QWidget owner;
+  owner.setGeometry(room.right() - 60, room.bottom() - 60, 50, 50);
+  std::string listing;
+  for (int i = 1; i <= 16385; ++i) listing += " " + std::to_string(i) + " a  Operando\r";
+  std::vector<int> scrolled;  // the vertical scroll position after each key
+  QImage picture;
+  QSize view;
+  const auto keys_and_looks = [&](QDialog& d) {
+    d.grab();  // painted once, as on a screen
+    picture = frm.SurfaceImage();
+    view = area.viewport()->size();
+    EXPECT_TRUE(room.contains(d.frameGeometry())) << "window beyond the screen";
+    auto* button = d.findChild<QPushButton*>(QStringLiteral("CmdMsg1"));
+    auto* icon = d.findChild<QLabel*>(QStringLiteral("ImgEsc"));
+    EXPECT_TRUE(d.rect().contains(button->geometry()) && icon->isVisible() &&
+                d.rect().contains(icon->geometry()) &&
+                area.geometry().bottom() <= button->geometry().top());
+    EXPECT_TRUE(bar->isVisible() && bar->maximum() > 16385 * 10);
+    EXPECT_EQ(d.focusWidget(), button);
+    for (const char* name : {"PgDown", "Ctrl+End", "PgUp", "Tab", "Home", "Down", "End"}) {
+      const QKeyCombination key = QKeySequence(QString::fromLatin1(name))[0];
+      QTest::keyClick(d.focusWidget(), key.key(), key.keyboardModifiers());
+      EXPECT_TRUE(key.key() != Qt::Key_Tab || d.focusWidget() == &area);  // the text takes it
+      if (key.key() != Qt::Key_Tab) scrolled.push_back(bar->value());
+    }
+    d.grab();
+  };
+  Show(keys_and_looks, listing, kIconExclamation, 1, &owner);
+  const int page = bar->pageStep(), end = bar->maximum(), line = bar->singleStep();
+  EXPECT_EQ(scrolled, (std::vector<int>{page, end, end - page, 0, line, end}));
+  // Only the view is drawn, at the screen's ratio; nothing stays drawn once closed.
+  EXPECT_EQ(picture.devicePixelRatio(), frm.devicePixelRatioF());
+  EXPECT_EQ(picture.size(), view * frm.devicePixelRatioF());
+  EXPECT_TRUE(frm.SurfaceImage().isNull());
+  // Every line was drawn where the layout puts it, and the picture to print is the whole text.
+  ASSERT_EQ(frm.Drawn().size(), 16385u);
+  EXPECT_EQ(frm.Drawn().back().bytes, " 16385 a  Operando");
+  EXPECT_GT(frm.PictureSizeTwips().height(), frm.Drawn().back().y);
+  // The next messages are laid out as before: no scroll bar, no focus for the text.
+  std::vector<int> opened;
+  QScrollBar* across = area.horizontalScrollBar();
+  for (int k = 0; k < 2; ++k)
+    Show(Action([&](QDialog& d) {
+           EXPECT_TRUE(k > 0 || (!bar->isVisible() && area.focusPolicy() == Qt::NoFocus &&
+                                 area.geometry() == d.rect()));
+           opened.push_back(across->value());
+           across->setValue(across->maximum());
+           opened.push_back(across->value());
+         }),
+         k == 0 ? "Breve" : std::string(200, 'x'));
+  Show(Action([&](QDialog&) { opened.push_back(across->value()); }), std::string(200, 'x'));
+  EXPECT_EQ(opened[3] > 0, frm.devicePixelRatioF() >= 2);  // 80 cells beyond the screen's width
+  EXPECT_EQ(opened[4], 0);
+}
+
+// The part of a grabbed window's picture that shows rect, or the first line of its text.
+QImage Part(QDialog& d, QRectF rect = {}) {
+  const QImage shown = d.grab().toImage();
+  const FrmMsg& frm = FrmMsg::Instance();
+  const FrmMsg::DrawnText& line = frm.Drawn().front();
+  const double ppt = frm.PixelsPerTwip();
+  if (rect.isNull())
+    rect = QRectF(line.x * ppt, line.y * ppt, frm.TextWidth(line.bytes) * ppt,
+                  frm.TextHeight(line.bytes) * ppt)
+               .translated(d.findChild<MsgTextArea*>()->pos());
+  const double r = shown.devicePixelRatio();
+  return shown.copy(QRectF(rect.topLeft() * r, rect.size() * r).toRect());
+}
+
+// The card printed on a white page of 120 dpi.
+QImage PrintedCard() {
+  QImage page(1300, 900, QImage::Format_RGB32);
+  page.setDotsPerMeterX(qRound(120 / 0.0254));
+  page.setDotsPerMeterY(page.dotsPerMeterX());
+  page.fill(Qt::white);
+  EXPECT_TRUE(PrintAnywhere(FrmMsg::Instance(), page));
+  return page;
+}
+
+// As the palette changes the text (the card's too) keeps 4.5:1 on the window colour, the
+// icon's rim 3:1; the card prints the same whatever the screen shows.
+TEST(MessageWindowViewTest, LegibleInLightAndDarkPalettesAndPrintedAlike) {
+  const QPalette original = QApplication::palette();
+  QImage first_print;
+  const QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x32, 0x32, 0x32));  // white text
+  for (const QPalette& palette : {original, dark, original}) {
+    QApplication::setPalette(palette);
+    const QColor window = palette.color(QPalette::Active, QPalette::Window);
+    QImage shown, text, icon, card;
+    Show(Action([&](QDialog& d) {
+           shown = d.grab().toImage();
+           text = Part(d);
+           icon = Part(d, d.findChild<QLabel*>(QStringLiteral("ImgEsc"))->geometry());
+         }),
+         "***Errori di Compilazione");
+    EXPECT_EQ(QColor(shown.pixel(1, 1)), window);
+    EXPECT_GE(InkContrast(text, window), 4.5);
+    int x = 0;  // the rim: the first pixel of the icon's middle row that is not the window
+    while (x + 1 < icon.width() && QColor(icon.pixel(x, icon.height() / 2)) == window) ++x;
+    EXPECT_GE(Contrast(QColor(icon.pixel(x, icon.height() / 2)), window), 3.0);
+    Show(Action([&](QDialog& d) { card = Part(d); }), std::nullopt);
+    EXPECT_GE(InkContrast(card, window), 4.5);
+    const QImage page = PrintedCard();
+    if (first_print.isNull()) first_print = page;
+    EXPECT_EQ(page, first_print);
+  }
+}
+
+// The smallest rectangle holding every dark pixel of image, and their number.
+std::pair<QRect, long> Ink(const QImage& image) {
+  QRect box;
+  long dark = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1), ++dark;
+  return {box, dark};
 }
 
 // A picture that is one black rectangle of its whole size.
 struct BlockPicture : WindowPicture {
-  BlockPicture(double w, double h) : size(w, h) {}
+  explicit BlockPicture(const QSizeF& s) : size(s) {}
   QSizeF PictureSizeTwips() const override { return size; }
   void PaintPicture(QPainter& p, double ppt) const override {
     p.fillRect(QRectF(QPointF(), size * ppt), Qt::black);
@@ -220,62 +304,84 @@ struct BlockPicture : WindowPicture {
   QSizeF size;
 };
 
-// The smallest rectangle holding every dark pixel of image.
-QRect DarkBox(const QImage& image) {
-  QRect box;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
-  return box;
-}
-
 TEST(PrintAnywhereTest, CentredAtItsOwnSizeOnImagesAndOnePdfPageTurnedByTheShape) {
-  const std::tuple<QSizeF, int, QRect> cases[] = {
-      // picture in twips, image dpi, dark pixels
-      {{6000, 4000}, 144, {200, 200, 600, 400}},
-      {{4000, 6000}, 144, {300, 100, 400, 600}},
-      {{2880, 1440}, 72, {428, 364, 144, 72}},
-      {{10000, 8000}, 144, {0, 0, 1000, 800}}};  // exactly the image's size
-  for (const auto& [picture, dpi, expected] : cases) {
-    QImage image(1000, 800, QImage::Format_RGB32);
-    image.setDotsPerMeterX(qRound(dpi / 0.0254));
-    image.setDotsPerMeterY(qRound(dpi / 0.0254));
-    image.fill(Qt::white);
-    ASSERT_TRUE(PrintAnywhere(BlockPicture(picture.width(), picture.height()), image));
-    EXPECT_EQ(DarkBox(image), expected) << picture.width() << "x" << picture.height();
-  }
-  QPdfWriter failing("/nonexistent/dir/x.pdf");  // cannot be painted on: reported
-  failing.setPageOrientation(QPageLayout::Portrait);
-  EXPECT_FALSE(PrintAnywhere(BlockPicture(6000, 4000), failing));
-  EXPECT_EQ(failing.pageLayout().orientation(), QPageLayout::Portrait);
-  if (QProcess::execute("pdftoppm", {"-v"}) < 0) GTEST_SKIP() << "poppler-utils not installed";
-  const std::tuple<double, double, QPageLayout::Orientation, bool> pages[] = {
-      {6000, 4000, QPageLayout::Portrait, true},
-      {4000, 6000, QPageLayout::Landscape, false},
-      {5000, 5000, QPageLayout::Landscape, false},  // a square prints in portrait
-      {7200, 4320, QPageLayout::Landscape, true}};
-  QTemporaryDir dir;
-  for (const auto& [w, h, before, landscape] : pages) {
-    const QString stem = dir.filePath(QStringLiteral("%1x%2").arg(w).arg(h));
-    SCOPED_TRACE(stem.toStdString());
+  for (const table::Row& row : Table("print_pages.tsv")) {
+    SCOPED_TRACE(row[1]);
+    const std::vector<std::optional<double>> wh = table::Values(row[1]);
+    const BlockPicture picture({*wh[0], *wh[1]});
+    if (row[0] == "image") {
+      QImage image(1000, 800, QImage::Format_RGB32);
+      image.setDotsPerMeterX(qRound(std::stoi(row[2]) / 0.0254));
+      image.setDotsPerMeterY(image.dotsPerMeterX());
+      image.fill(Qt::white);
+      ASSERT_TRUE(PrintAnywhere(picture, image));
+      const QRect box = Ink(image).first;
+      EXPECT_EQ(table::Show(table::Values(row[3])),
+                table::Show({box.x(), box.y(), box.width(), box.height()}));
+      continue;
+    }
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    const auto before = row[2] == "portrait" ? QPageLayout::Portrait : QPageLayout::Landscape;
     {
-      QPdfWriter writer(stem + ".pdf");
+      QPdfWriter writer(&pdf);
       writer.setPageSize(QPageSize(QPageSize::A4));
-      writer.setPageMargins(QMarginsF(0, 0, 0, 0));
       writer.setPageOrientation(before);
-      ASSERT_TRUE(PrintAnywhere(BlockPicture(w, h), writer));
+      ASSERT_TRUE(PrintAnywhere(picture, writer));
       EXPECT_EQ(writer.pageLayout().orientation(), before);
     }
-    // Each page rendered at 72 dpi (a pixel to the point) into <stem>-<page>.png.
-    QProcess::execute("pdftoppm", {"-r", "72", "-png", stem + ".pdf", stem});
-    EXPECT_FALSE(QFile::exists(stem + "-2.png"));
-    const QImage page(stem + "-1.png");
-    EXPECT_EQ(page.width() > page.height(), landscape);
-    QRectF expected(0, 0, w / 20, h / 20);
-    expected.moveCenter(QRectF(page.rect()).center());
-    const QRectF box = DarkBox(page);
-    EXPECT_LE((box.topLeft() - expected.topLeft()).manhattanLength(), 3);
-    EXPECT_LE((box.bottomRight() - expected.bottomRight()).manhattanLength(), 3);
+    QStringList pages;  // as the file lays them out
+    auto box = QRegularExpression(R"(/MediaBox \[0 0 ([\d.]+) ([\d.]+))").globalMatch(pdf.data());
+    while (box.hasNext()) {
+      const QRegularExpressionMatch m = box.next();
+      pages << (m.captured(1).toDouble() > m.captured(2).toDouble() ? "landscape" : "portrait");
+    }
+    EXPECT_EQ(pages.join(" ").toStdString(), row[3]);
+  }
+}
+
+// Compares picture with the stored one named name, or stores it in NUMERELLA_WRITE_SNAPSHOTS.
+void Compare(const QImage& picture, const QString& name) {
+  const QString out = qEnvironmentVariable("NUMERELLA_WRITE_SNAPSHOTS"), file = name + ".png";
+  if (!out.isEmpty()) return (void)picture.save(QDir(out).filePath(file));
+  const QImage expected(QStringLiteral(NUMERELLA_SNAPSHOTS "/") + file);
+  EXPECT_TRUE(picture.convertToFormat(QImage::Format_RGB32) ==
+              expected.convertToFormat(QImage::Format_RGB32))
+      << name.toStdString();
+}
+
+bool TakenWithThisFont() {
+  return QFontInfo(FrmMsg::Instance().TextFont()).family() == QStringLiteral("DejaVu Sans Mono");
+}
+
+TEST(MessageSnapshotTest, CardPrintsAsBeforeAtAnyScreenScale) {
+  if (!TakenWithThisFont()) GTEST_SKIP() << "the pictures were taken with DejaVu Sans Mono";
+  Show([](QDialog&) {}, std::nullopt);  // closed with "&Continua": printed from the record
+  const QImage page = PrintedCard();
+  if (FrmMsg::Instance().devicePixelRatioF() == 1) return Compare(page, "card-print");
+  // With the screen scaled, fonts are not hinted: glyph pixels differ, but the text prints at
+  // the same place and size.
+  const auto [box, dark] = Ink(page);
+  const auto [expected_box, expected_dark] = Ink(QImage(NUMERELLA_SNAPSHOTS "/card-print.png"));
+  EXPECT_LE((box.topLeft() - expected_box.topLeft()).manhattanLength(), 2);
+  EXPECT_LE((box.bottomRight() - expected_box.bottomRight()).manhattanLength(), 2);
+  EXPECT_NEAR(static_cast<double>(dark) / expected_dark, 1, 0.2);
+}
+
+TEST(MessageSnapshotTest, SmallMessagesAndTheCardLookAsBefore) {
+  if (!TakenWithThisFont() || FrmMsg::Instance().devicePixelRatio() != 1)
+    GTEST_SKIP() << "the pictures were taken with DejaVu Sans Mono at scale 1";
+  const Captions yes_no = {"", "&S\xEC", "&No", "&Annulla"};
+  const std::tuple<const char*, std::optional<std::string>, int, Captions> cases[] = {
+      {"compile-errors", "***Errori di Compilazione", kIconExclamation, {"", "&Continua"}},
+      {"three-lines-question", "Prima riga\rSeconda \xE2 \xFD riga\r\rUltima", kIconQuestion,
+       yes_no},
+      {"card", std::nullopt, 0, {}}};
+  for (const auto& [name, text, icon, captions] : cases) {
+    QImage picture;
+    Show([&](QDialog& d) { picture = d.grab().toImage(); }, text, icon,
+         static_cast<int>(captions.size()) - 1, nullptr, captions);
+    Compare(picture, name);
   }
 }
 

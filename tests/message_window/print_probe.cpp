@@ -1,14 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Not a test on its own: prints the reference card on the default printer exactly as a user
-// does (Servizi > Funzioni Intrinseche, then "&Stampa"), through the desktop's platform
-// services. cups_print_test.sh runs it against a PDF print queue and checks the page against
-// the card written directly into the PDF file named by the first argument, on a page laid out
-// as the printer's.
-// A message box raised on the way (no printer, a refused or failed job) is answered "No", its
-// first line printed as "box: <line>" and makes the exit status 1. "stall: <ms>" tells the
-// longest time the user-interface thread went without running its event loop while printing.
-// Then the card is printed once more on a printer turned to portrait, to show that the
-// orientation is restored after the landscape page: exit status 2 when it is not.
+// For cups_print_test.sh: prints the card on the default printer by "&Stampa", again on it
+// turned to portrait (exit status 2 unless left so), then into the PDF file argv[1] on the same
+// page. Tells "stall: <ms>" (the event loop's longest pause) and "box: <first line>" of a
+// message box (answered "No", exit status 1).
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -17,7 +11,6 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 
 #include "message_window/frm_msg.h"
@@ -29,17 +22,15 @@ namespace {
 
 struct PressPrint : numerella::QtPlatformServices {
   int boxes = 0;
-  void ShowModal(QDialog& dialog, QWidget* /*owner*/) override {
+  void ShowModal(QDialog& dialog, QWidget*) override {
     dialog.show();
     QApplication::processEvents();
     dialog.findChild<QPushButton*>(QStringLiteral("CmdMsg2"))->click();
   }
-  numerella::BoxAnswer ShowMessageBox(QWidget* /*owner*/, const std::string& text,
-                                      numerella::BoxStyle /*style*/,
-                                      const std::string& /*title*/) override {
+  numerella::BoxAnswer ShowMessageBox(QWidget*, const std::string& text, numerella::BoxStyle,
+                                      const std::string&) override {
     ++boxes;
-    const QString line = QString::fromLatin1(text.substr(0, text.find('\r')));
-    std::printf("box: %s\n", line.toUtf8().constData());
+    std::printf("box: %s\n", QString::fromLatin1(text.substr(0, text.find('\r'))).toUtf8().data());
     return numerella::BoxAnswer::kNo;
   }
 };
@@ -48,14 +39,12 @@ struct PressPrint : numerella::QtPlatformServices {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc < 2) return std::fprintf(stderr, "usage: message_print_probe <direct.pdf>\n"), 3;
   PressPrint platform;
   QElapsedTimer clock;
   qint64 last = 0, stall = 0;
   QTimer ticks;
   QObject::connect(&ticks, &QTimer::timeout, [&] {
-    stall = std::max(stall, clock.elapsed() - last);
-    last = clock.elapsed();
+    stall = std::max(stall, clock.elapsed() - last), last = clock.elapsed();
   });
   ticks.start(10);
   clock.start();
@@ -64,16 +53,12 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   if (platform.boxes != 0) return 1;
   QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
-  printer.setDocName(QStringLiteral("orientation"));
+  printer.setDocName(QStringLiteral("orientation"));  // its own file name in the queue
   printer.setPageOrientation(QPageLayout::Portrait);
   const bool printed = numerella::PrintAnywhere(numerella::FrmMsg::Instance(), printer);
   const bool restored = printer.pageLayout().orientation() == QPageLayout::Portrait;
-  {
-    QPdfWriter direct(QString::fromLocal8Bit(argv[1]));
-    direct.setPageLayout(printer.pageLayout());
-    if (!numerella::PrintAnywhere(numerella::FrmMsg::Instance(), direct)) return 3;
-  }
-  std::printf("printer %s: printed %d, orientation restored %d\n",
-              qPrintable(printer.printerName()), printed, restored);
+  QPdfWriter direct(QString::fromLocal8Bit(argv[1]));
+  direct.setPageLayout(printer.pageLayout());
+  if (!numerella::PrintAnywhere(numerella::FrmMsg::Instance(), direct)) return 3;
   return printed && restored ? 0 : 2;
 }
