@@ -20,17 +20,9 @@
 
 #include "main_window/frm_main.h"
 #include "platform/unattended_platform_services.h"
+#include "resident_memory.h"
 
 namespace {
-
-long ResidentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
 
 const char* const kFormulas[] = {
     "2*(3+4)^2", "SIN(0.5)^2+COS(0.5)^2",     "1/0",     "(1+",    "C_N(1.96,0,1)",

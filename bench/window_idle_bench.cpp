@@ -23,17 +23,9 @@
 #include "main_window/entry_boxes.h"
 #include "main_window/frm_main.h"
 #include "platform/unattended_platform_services.h"
+#include "resident_memory.h"
 
 namespace {
-
-long ResidentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
 
 double ProcessCpuSeconds() {
   timespec t{};
