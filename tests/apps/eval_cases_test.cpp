@@ -176,14 +176,24 @@ using numerella::test::Words;
 
 // A cell with $TMP, a folder of the test's own with the files the rows read, and $VERSION.
 std::string Expand(std::string text) {
-  static const std::string tmp = [] {
-    const std::string dir = ::testing::TempDir() + "numerella_eval";
-    mkdir(dir.c_str(), 0755);
-    std::ofstream(dir + "/formulas", std::ios::binary) << "1+1\n\n2*3\r\n1/0";
-    std::ofstream(dir + "/locked") << "1\n";
-    chmod((dir + "/locked").c_str(), 0);
-    return dir;
-  }();
+  // A folder of this process's own, removed at its end: every row runs in a process of its
+  // own, and rows run side by side. Others may search it (some rows run as an unprivileged
+  // user).
+  static const struct Folder {
+    std::string path = ::testing::TempDir() + "numerella_eval.XXXXXX";
+    Folder() {
+      if (mkdtemp(path.data()) == nullptr) return;
+      chmod(path.c_str(), 0755);
+      std::ofstream(path + "/formulas", std::ios::binary) << "1+1\n\n2*3\r\n1/0";
+      std::ofstream(path + "/locked") << "1\n";
+      chmod((path + "/locked").c_str(), 0);
+    }
+    ~Folder() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  } folder;
+  const std::string& tmp = folder.path;
   for (const auto& [name, value] :
        {std::pair<std::string, std::string>{"$TMP", tmp}, {"$VERSION", NUMERELLA_VERSION}}) {
     for (std::size_t at; (at = text.find(name)) != std::string::npos;)
