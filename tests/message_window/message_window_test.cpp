@@ -57,6 +57,20 @@ QString Spoken(QObject* object, QAccessible::Text kind = QAccessible::Name) {
   return QAccessible::queryAccessibleInterface(object)->text(kind);
 }
 
+// The window as it is made, before its first message (each test runs in a process of its
+// own): button members 0 and 1 (CmdMsg1, CmdMsg2) exist, and each icon keeps its size
+// whatever the layout does.
+TEST(MessageWindowTest, AsMadeBeforeItsFirstMessage) {
+  const FrmMsg& window = FrmMsg::Instance();
+  EXPECT_NE(window.findChild<QPushButton*>(QStringLiteral("CmdMsg2")), nullptr);
+  for (const char* name : {"ImgDom", "ImgEsc", "ImgInf", "ImgStp"}) {
+    const auto* icon = window.findChild<QLabel*>(QString::fromLatin1(name));
+    ASSERT_NE(icon, nullptr) << name;
+    EXPECT_EQ(icon->minimumSize(), icon->maximumSize()) << name;
+    EXPECT_GT(icon->minimumWidth(), 0) << name;
+  }
+}
+
 // Buttons 2 ... n-1 are added for one call with their captions, and removed after it.
 TEST(MessageWindowTest, KeysAndClosingPressButtons) {
   for (const table::Row& row : Table("keys.tsv")) {
