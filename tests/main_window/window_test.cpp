@@ -229,9 +229,10 @@ class WindowTest : public ::testing::Test {
       return platform_.boxes().back().text + "|" +
              std::to_string(static_cast<int>(platform_.boxes().back().style)) + "|" +
              platform_.boxes().back().title;
-    if (v == "boxes")
-      return Joined(
-          platform_.boxes(), [](auto& b) { return b.title; }, boxes_);
+    if (v == "boxes") {
+      const auto title = [](auto& b) { return b.title; };
+      return Joined(platform_.boxes(), title, boxes_);
+    }
     if (v == "modals") return std::to_string(platform_.modals().size() - modals_);
     if (v == "title") return platform_.modals().back().title.toStdString();
     if (v == "buttons") {  // the message window's, as shown

@@ -155,8 +155,7 @@ std::string RunRow(const Row& row, const std::string& folder) {
                                  : folder + "/" + row["target"];
   const std::string file = row["file"].empty() ? target : folder + "/" + row["file"];
   const std::string content = numerella::test::Unescape(row["content"]);
-  struct stat before {
-  }, after{}, link_before{}, link_after{};
+  struct stat before = {}, after = {}, link_before = {}, link_after = {};
   const bool existed = ::stat(file.c_str(), &before) == 0;
   ::lstat(target.c_str(), &link_before);
   const std::string old = Contents(file), access = Access(file);
