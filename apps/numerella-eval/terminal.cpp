@@ -10,7 +10,6 @@
 #include <sys/select.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -27,23 +26,13 @@ namespace {
 
 constexpr char kPrompt[] = "> ";
 
-// Whether name begins with typed, in upper case as the compiler compares names. The names are
-// ASCII, so raising a to z alone gives the compiler's answer.
-bool BeginsWith(std::string_view name, std::string_view typed) {
-  if (typed.size() > name.size()) return false;
-  for (std::size_t i = 0; i < typed.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(typed[i])) != name[i]) return false;
-  }
-  return true;
-}
-
 // Readline asks for the matches one at a time; state 0 starts a new completion.
 char* NextFunctionName(const char* text, int state) {
   static std::size_t next = 0;
   if (state == 0) next = 0;
   while (next < kIntrinsics.size()) {
     const std::string_view name = kIntrinsics[next++].name;
-    if (BeginsWith(name, text)) return strndup(name.data(), name.size());
+    if (NameBeginsWith(name, text)) return strndup(name.data(), name.size());
   }
   return nullptr;
 }

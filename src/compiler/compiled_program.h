@@ -177,6 +177,18 @@ constexpr int FunctionNumber(std::string_view name) {
   return -1;
 }
 
+// Whether a function's name begins with the typed letters, compared as the compiler compares
+// names: the typed a to z raised to upper case (the names are upper-case ASCII).
+constexpr bool NameBeginsWith(std::string_view name, std::string_view typed) {
+  if (typed.size() > name.size()) return false;
+  for (std::size_t k = 0; k < typed.size(); ++k) {
+    const char c =
+        typed[k] >= 'a' && typed[k] <= 'z' ? static_cast<char>(typed[k] - 'a' + 'A') : typed[k];
+    if (c != name[k]) return false;
+  }
+  return true;
+}
+
 // The argument count of every call code: its function's count, and kAnyCount for the codes
 // that call no function (the whole-expression instruction among them). A table, so that the
 // evaluator's loop pays one lookup per call.

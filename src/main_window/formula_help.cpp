@@ -128,10 +128,7 @@ NameCompletion CompleteName(std::string_view text, std::size_t cursor) {
   completion.length = end - start;
   const std::string_view typed = text.substr(start, end - start);
   for (const IntrinsicInfo& info : kIntrinsics) {
-    if (info.name.size() < typed.size()) continue;
-    bool fits = true;
-    for (std::size_t k = 0; k < typed.size() && fits; ++k) fits = Upper(typed[k]) == info.name[k];
-    if (fits) completion.functions.push_back(info.number);
+    if (NameBeginsWith(info.name, typed)) completion.functions.push_back(info.number);
   }
   std::sort(completion.functions.begin(), completion.functions.end(),
             [](int a, int b) { return kIntrinsics[a].name < kIntrinsics[b].name; });
